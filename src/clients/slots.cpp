@@ -1,0 +1,3 @@
+#include "clients/slots.h"
+
+void RestoreStatuses() {}

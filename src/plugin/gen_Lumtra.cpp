@@ -1,0 +1,117 @@
+#include "plugin/gen_Lumtra.h"
+
+#include "clients/clients.h"
+#include "clients/slots.h"
+#include "dialog/config_dialog.h"
+#include "plugin/tray.h"
+#include "plugin/wa_ipc.h"
+#include "plugin/window_proc.h"
+#include "settings/settings.h"
+#include "support/supportLumtra.h"
+#include "support/window_text.h"
+
+TwinampGeneralPurposePlugin plugin{};
+WNDPROC lpWndProcOld = nullptr;
+
+namespace {
+constexpr char cDlgName[] = "#101";
+bool passThroughOnly = false;
+
+// Once another subclasser has hooked in after us, our address lives in its saved pointer; the
+// library must then never be unloaded while the process runs.
+void PinLibrary() {
+    HMODULE self = nullptr;
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                       reinterpret_cast<LPCSTR>(&WindowProc), &self);
+}
+
+void Hook() {
+    passThroughOnly = false;
+    if (lpWndProcOld) return; // already in the chain
+    lpWndProcOld = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+        plugin.hwndParent, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc)));
+}
+
+void Unhook() {
+    if (!lpWndProcOld) return;
+    HWND h = plugin.hwndParent;
+    if (!IsWindowL(h)) { // the window is gone and with it every way to call us
+        lpWndProcOld = nullptr;
+        passThroughOnly = false;
+        return;
+    }
+    const auto current = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(h, GWLP_WNDPROC));
+    if (current == &WindowProc) {
+        SetWindowLongPtrA(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(lpWndProcOld));
+        lpWndProcOld = nullptr;
+        passThroughOnly = false;
+    } else {
+        // Someone subclassed the window after us. Writing our saved pointer back would cut them
+        // out of the chain, so we stay in it, doing nothing but passing messages on.
+        passThroughOnly = true;
+        PinLibrary();
+    }
+}
+} // namespace
+
+bool HookWorking() {
+    return lpWndProcOld != nullptr && !passThroughOnly;
+}
+
+std::string Value2ValueText(bool b) {
+    return b ? "1" : "0";
+}
+std::string Value2ValueText(const std::string& s) {
+    return StringReplace(s, vbcrlf, "\\n", rfReplaceAll);
+}
+
+void LoadTimeInit() {
+    InitClientKinds();
+    lpWndProcOld = nullptr;
+    passThroughOnly = false;
+    InitDefaults();
+    plugin =
+        TwinampGeneralPurposePlugin{GPPHDR_VER, AppName, &init, &config, &quit, nullptr, nullptr};
+}
+
+extern "C" TwinampGeneralPurposePlugin* winampGetGeneralPurposePlugin() {
+    return &plugin;
+}
+
+int init() {
+    try {
+        // Into the defaults, since every later copy of them must carry it too.
+        defPS.WinampVer =
+            static_cast<int32_t>(SendMessageA(plugin.hwndParent, WM_WA_IPC, 0, IPC_GETVERSION));
+    } catch (...) {
+    }
+    config_read();
+    config_apply();
+    return 0;
+}
+
+void config() {
+    try {
+        DialogBoxParamA(plugin.hDllInstance, cDlgName, plugin.hwndParent, &ConfigProc, 0);
+    } catch (...) {
+    }
+}
+
+void quit() {
+    config_write();
+    ps.DlgControlsV[IDC_Enable] = Value2ValueText(false);
+    config_apply();
+}
+
+void config_apply() {
+    try {
+        do_icons();
+        if (GetControlValueB(IDC_Enable)) {
+            Hook();
+        } else {
+            Unhook();
+            if (GetControlValueB(IDC_SaveRestore)) RestoreStatuses();
+        }
+    } catch (...) {
+    }
+}

@@ -1,0 +1,7 @@
+#include "plugin/tray.h"
+
+void do_icons() {}
+
+void OnTrayMessage(LPARAM) {}
+
+void RefreshTrayTip() {}

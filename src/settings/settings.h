@@ -1,0 +1,43 @@
+// The 27 settings, their defaults, the typed accessors and the INI file beside the library.
+#pragma once
+#include <string>
+
+#include "settings/tps.h"
+
+enum TDlgControlType : int {
+    DlgControlTypeStr = 0,
+    DlgControlTypeCheck = 1,
+    DlgControlTypeRadio = 2,
+    DlgControlTypeCombo = 3,
+    DlgControlTypeGroup = 4,
+};
+
+inline constexpr char AppName[] = "Winamp to ICQ client status";
+inline constexpr char defLang[] = "Russian";
+inline constexpr char DlgININameValue[] = ".Value";
+inline constexpr char DlgININameCaption[] = ".Caption";
+
+// Read limits: the language key, and every other key (the file size, at most this).
+inline constexpr int LangReadLimit = 1024;
+inline constexpr int ValueReadLimit = 10 * 1024;
+
+const char* DlgControlsNames(int id);
+TDlgControlType DlgControlsTypes(int id);
+const TDlgControlsAr& DefValues();
+
+extern TPS ps;    // the live settings and state
+extern TPS defPS; // built-in values and captions, and the host's version
+
+std::string GetControlValueT(int id);
+std::string GetControlValueT(int id, const std::string& value);
+bool GetControlValueB(int id);
+bool GetControlValueB(int id, const std::string& value);
+
+std::string IniFileName();
+void config_read();
+void config_write();
+void Load2(TPS& record, const std::string& fileName, const std::string& language);
+void Save2(const TPS& record, const std::string& fileName, const std::string& language);
+
+// Fills defPS from the built-in tables (library load).
+void InitDefaults();

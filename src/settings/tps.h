@@ -1,0 +1,69 @@
+// The settings-and-state record and the plain records it carries.
+#pragma once
+#include <windows.h>
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "lite/resource.h"
+
+inline constexpr int DlgControlsFirst = IDC_Enable;
+inline constexpr int DlgControlsLast = IDC_Compatible;
+inline constexpr int DlgControlsCount = DlgControlsLast - DlgControlsFirst + 1;
+
+// Highest slot index: 21 client slots and 21 windows per search.
+inline constexpr int ICQClientsMaxCount = 20;
+
+// 27 texts indexed by setting id (1000..1026).
+struct TDlgControlsAr {
+    std::array<std::string, DlgControlsCount> items;
+    std::string& operator[](int id) { return items.at(static_cast<size_t>(id - DlgControlsFirst)); }
+    const std::string& operator[](int id) const {
+        return items.at(static_cast<size_t>(id - DlgControlsFirst));
+    }
+    bool operator==(const TDlgControlsAr&) const = default;
+};
+
+// One client slot: the status a client showed before the plugin first changed it.
+struct TQIPState {
+    HWND wnd = nullptr;
+    int32_t prevPic = 0;
+    std::string prevStatus;
+    std::string prevLongStatus;
+};
+
+// The shell's ANSI notification-icon record in its full form (balloon fields and GUID):
+// 504 bytes in the 32-bit build.
+struct TNOTIFYICONDATA2 {
+    DWORD cbSize;
+    HWND Wnd;
+    UINT uID;
+    UINT uFlags;
+    UINT uCallbackMessage;
+    HICON hIcon;
+    char szTip[128];
+    DWORD dwState;
+    DWORD dwStateMask;
+    char szInfo[256];
+    UINT uTimeoutOrVersion;
+    char szInfoTitle[64];
+    DWORD dwInfoFlags;
+    GUID guidItem;
+};
+#ifndef _WIN64
+static_assert(sizeof(TNOTIFYICONDATA2) == 504);
+#endif
+
+struct TPS {
+    TDlgControlsAr DlgControlsC;          // captions and item lists, current language
+    TDlgControlsAr DlgControlsV;          // setting values
+    std::array<std::string, 3> PlayState; // playing, paused, stopped
+    std::string Status;
+    std::string LongStatus;
+    std::string Tray;
+    int32_t Picture = 0;
+    std::string CurFile;
+    int32_t WinampVer = 0;
+    TNOTIFYICONDATA2 TrayIcon{};
+    std::array<TQIPState, ICQClientsMaxCount + 1> SaveData{};
+};

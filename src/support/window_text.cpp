@@ -1,0 +1,61 @@
+#include "support/window_text.h"
+
+#include "support/owners.h"
+#include "support/send.h"
+
+#include <algorithm>
+
+namespace {
+// Room for a reported length plus the NUL and one spare byte, with absurd reports capped.
+size_t TextBufferSize(LRESULT reported) {
+    return static_cast<size_t>(std::clamp<LRESULT>(reported, 0, MaxWindowTextLength)) + 2;
+}
+
+std::string TextOf(const LocalBuffer& b) {
+    return b ? std::string(b.get(), strnlen(b.get(), b.size())) : std::string();
+}
+} // namespace
+
+bool IsWindowL(HWND h) {
+    return h != nullptr && IsWindow(h);
+}
+
+std::string sGetWindowClass(HWND h) {
+    if (!IsWindowL(h)) return {};
+    LocalBuffer b(1024);
+    if (b) GetClassNameA(h, b.get(), 1024);
+    return TextOf(b);
+}
+
+std::string sGetWindowTitle(HWND h) {
+    if (!IsWindowL(h)) return {};
+    LocalBuffer b(TextBufferSize(GetWindowTextLengthA(h)));
+    if (b) GetWindowTextA(h, b.get(), static_cast<int>(b.size()));
+    return TextOf(b);
+}
+
+std::string sGetWindowCaption(HWND h) {
+    if (!IsWindowL(h)) return {};
+    LocalBuffer b(TextBufferSize(SendToWindow(h, WM_GETTEXTLENGTH, 0, 0)));
+    if (b) SendToWindow(h, WM_GETTEXT, b.size(), reinterpret_cast<LPARAM>(b.get()));
+    return TextOf(b);
+}
+
+bool sGetWindowClassAndTitle(HWND h, std::string& Title, std::string& ClassName,
+                             std::string& Caption) {
+    if (!IsWindowL(h)) return false;
+    const size_t size = std::max({size_t{1024}, TextBufferSize(GetWindowTextLengthA(h)),
+                                  TextBufferSize(SendToWindow(h, WM_GETTEXTLENGTH, 0, 0))});
+    LocalBuffer b(size);
+    if (!b) return false;
+    const int n = static_cast<int>(size);
+    GetClassNameA(h, b.get(), n);
+    ClassName = TextOf(b);
+    ZeroMemory(b.get(), size);
+    GetWindowTextA(h, b.get(), n);
+    Title = TextOf(b);
+    ZeroMemory(b.get(), size);
+    SendToWindow(h, WM_GETTEXT, size, reinterpret_cast<LPARAM>(b.get()));
+    Caption = TextOf(b);
+    return true;
+}

@@ -1,0 +1,141 @@
+// Start-up, switching on and off, and shut-down against a fake Winamp main window.
+#include <gtest/gtest.h>
+
+#include "common/fake_winamp.h"
+#include "common/files.h"
+#include "common/plugin_fixture.h"
+#include "plugin/gen_Lumtra.h"
+#include "plugin/wa_ipc.h"
+#include "plugin/window_proc.h"
+#include "settings/settings.h"
+
+namespace {
+class LifecycleTest : public PluginTest {
+  protected:
+    void SetUp() override {
+        PluginTest::SetUp();
+        plugin.hwndParent = host.hwnd();
+    }
+    WNDPROC CurrentProc() const {
+        return reinterpret_cast<WNDPROC>(GetWindowLongPtrA(host.hwnd(), GWLP_WNDPROC));
+    }
+    void StoreEnable(const char* value) {
+        WriteFileBytes(ini, std::string("[Winamp to ICQ client status_Russian]\r\nEnable.Value=") +
+                                value + "\r\n");
+    }
+    FakeWinamp host;
+};
+
+// Another program's subclass installed after ours, the way such code usually unhooks.
+WNDPROC secondNext = nullptr;
+int secondSeen = 0;
+LRESULT CALLBACK SecondSubclasser(HWND h, UINT m, WPARAM w, LPARAM l) {
+    ++secondSeen;
+    return CallWindowProcA(secondNext, h, m, w, l);
+}
+} // namespace
+
+TEST_F(LifecycleTest, TheRecordBeforeInit) {
+    TwinampGeneralPurposePlugin* p = winampGetGeneralPurposePlugin();
+    plugin.hwndParent = nullptr;
+    plugin.hDllInstance = nullptr;
+    ASSERT_EQ(&plugin, p);
+    EXPECT_EQ(16, p->version);
+    EXPECT_STREQ("Winamp to ICQ client status", p->description);
+    EXPECT_EQ(&init, p->init);
+    EXPECT_EQ(&config, p->config);
+    EXPECT_EQ(&quit, p->quit);
+    EXPECT_EQ(nullptr, p->hwndParent);
+    EXPECT_EQ(nullptr, p->hDllInstance);
+    EXPECT_EQ(p, winampGetGeneralPurposePlugin());
+}
+
+TEST_F(LifecycleTest, InitWithoutFileHooksAndQuitPutsTheHostBack) {
+    host.options.version = 0x2000;
+    EXPECT_EQ(0, init());
+    EXPECT_EQ(0x2000, defPS.WinampVer);
+    EXPECT_EQ(0x2000, ps.WinampVer);
+    EXPECT_EQ(&WindowProc, CurrentProc());
+    EXPECT_EQ(FakeWinamp::HostProc(), lpWndProcOld);
+    EXPECT_FALSE(FileExists(ini)); // init never writes
+
+    // Winamp keeps answering through the hook.
+    EXPECT_EQ(0x2000, SendMessageA(host.hwnd(), WM_WA_IPC, 0, IPC_GETVERSION));
+
+    quit();
+    EXPECT_EQ(FakeWinamp::HostProc(), CurrentProc());
+    EXPECT_EQ(nullptr, lpWndProcOld);
+    EXPECT_EQ("0", ps.DlgControlsV[IDC_Enable]);
+    // The file keeps the user's choice, not the "0" used to switch off.
+    EXPECT_NE(std::string::npos, ReadFileBytes(ini).find("Enable.Value=1\r\n"));
+    EXPECT_EQ(0x2000, SendMessageA(host.hwnd(), WM_WA_IPC, 0, IPC_GETVERSION));
+}
+
+TEST_F(LifecycleTest, StoredEnableZeroInstallsNoHook) {
+    StoreEnable("0");
+    init();
+    EXPECT_EQ(FakeWinamp::HostProc(), CurrentProc());
+    EXPECT_EQ(nullptr, lpWndProcOld);
+    quit();
+    EXPECT_NE(std::string::npos, ReadFileBytes(ini).find("Enable.Value=0\r\n"));
+}
+
+TEST_F(LifecycleTest, ApplyingTwiceHooksOnce) {
+    init();
+    config_apply();
+    config_apply();
+    EXPECT_EQ(FakeWinamp::HostProc(), lpWndProcOld);
+    EXPECT_EQ(&WindowProc, CurrentProc());
+    host.received().clear();
+    SendMessageA(host.hwnd(), WM_USER + 77, 1, 2);
+    ASSERT_EQ(1u, host.received().size()); // exactly once through the chain
+    quit();
+}
+
+TEST_F(LifecycleTest, SwitchingOffBehindASecondSubclasserStaysInTheChain) {
+    init();
+    secondSeen = 0;
+    secondNext = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+        host.hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SecondSubclasser)));
+    ASSERT_EQ(&WindowProc, secondNext);
+
+    quit();
+    // Our saved pointer was not written over the other subclasser.
+    EXPECT_EQ(&SecondSubclasser, CurrentProc());
+    EXPECT_FALSE(HookWorking());
+    EXPECT_EQ(0x5666, SendMessageA(host.hwnd(), WM_WA_IPC, 0, IPC_GETVERSION));
+    EXPECT_EQ(1, secondSeen);
+
+    // When it unhooks, it puts us back; we only pass messages on to Winamp.
+    SetWindowLongPtrA(host.hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(secondNext));
+    host.received().clear();
+    EXPECT_EQ(0x5666, SendMessageA(host.hwnd(), WM_WA_IPC, 0, IPC_GETVERSION));
+    EXPECT_EQ(1u, host.received().size());
+
+    // Switching on again resumes the work without a second hook.
+    ps.DlgControlsV[IDC_Enable] = "1";
+    config_apply();
+    EXPECT_TRUE(HookWorking());
+    EXPECT_EQ(FakeWinamp::HostProc(), lpWndProcOld);
+    // Now on top again, switching off restores Winamp's own procedure.
+    ps.DlgControlsV[IDC_Enable] = "0";
+    config_apply();
+    EXPECT_EQ(FakeWinamp::HostProc(), CurrentProc());
+    EXPECT_EQ(nullptr, lpWndProcOld);
+}
+
+TEST_F(LifecycleTest, QuitAfterTheHostWindowIsGoneStillStores) {
+    init();
+    host.Destroy();
+    quit();
+    EXPECT_EQ(nullptr, lpWndProcOld);
+    EXPECT_NE(std::string::npos, ReadFileBytes(ini).find("Enable.Value=1\r\n"));
+}
+
+TEST_F(LifecycleTest, ConfigWithoutADialogResourceReturns) {
+    init();
+    plugin.hDllInstance = GetModuleHandleA("kernel32.dll"); // holds no dialog 101
+    config();
+    plugin.hDllInstance = GetModuleHandleA(nullptr);
+    quit();
+}

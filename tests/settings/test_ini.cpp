@@ -1,0 +1,183 @@
+// The settings record, its accessors and the INI file beside the library.
+#include <gtest/gtest.h>
+
+#include "common/files.h"
+#include "common/plugin_fixture.h"
+#include "settings/captions.h"
+#include "settings/settings.h"
+#include "support/supportLumtra.h"
+
+namespace {
+using SettingsTest = PluginTest;
+
+const std::string RussianSection = std::string(AppName) + "_Russian";
+
+std::string DataFile(const char* name) {
+    return WinPath(LUMTRA_TEST_DATA) + "\\" + name;
+}
+} // namespace
+
+TEST_F(SettingsTest, NoFileGivesTheBuiltInSettingsAndPlayStates) {
+    config_read();
+    EXPECT_EQ(DefValues(), ps.DlgControlsV);
+    EXPECT_EQ(DefCaptions(), ps.DlgControlsC);
+    EXPECT_EQ("Russian", ps.DlgControlsV[IDC_Lang]);
+    EXPECT_EQ("[PLAY]", ps.PlayState[0]);
+    EXPECT_EQ("[PAUSE]", ps.PlayState[1]);
+    EXPECT_EQ("[STOP]", ps.PlayState[2]);
+    EXPECT_EQ(30u, ListItems(ps.DlgControlsC[IDC_Picture]).size());
+    EXPECT_EQ(9u, ListItems(ps.DlgControlsC[IDC_Status]).size());
+}
+
+TEST_F(SettingsTest, FirstStoreWritesLangThenValuesThenCaptionsInIdOrder) {
+    config_read();
+    config_write();
+    const std::string expected = ReadFileBytes(DataFile("first_store.ini"));
+    ASSERT_FALSE(expected.empty());
+    EXPECT_EQ(expected, ReadFileBytes(ini));
+}
+
+TEST_F(SettingsTest, EveryStoredTextReadsBackByteForByte) {
+    config_read();
+    const char* tricky[] = {" Общие ", "\"quoted\"",  "'single'",           "\"",
+                            "\"\"",    "  ",          "\xA0nbsp",           "tab\t",
+                            "\"open",  "mid \"q\" x", "%Artist \"%Title\"", "a\\nb",
+                            "=equals="};
+    int id = DlgControlsFirst;
+    for (const char* text : tricky) {
+        ps.DlgControlsV[id] = text;
+        ps.DlgControlsC[id] = std::string(text) + " c";
+        ps.DlgControlsC[id + 1] = std::string(" ") + text;
+        id += 2;
+    }
+    const TPS written = ps;
+    config_write();
+    ps = TPS{};
+    config_read();
+    EXPECT_EQ(written.DlgControlsV, ps.DlgControlsV);
+    EXPECT_EQ(written.DlgControlsC, ps.DlgControlsC);
+}
+
+TEST_F(SettingsTest, FilesOfOtherWritersReadAsThePlainProfileFunctionsRead) {
+    WriteFileBytes(ini, "[Winamp to ICQ client status_Russian]\r\n"
+                        "Status.Value=\"quoted\"\r\n"
+                        "LongStatus.Value=   spaced   \r\n"
+                        "Tray.Value='x'\r\n");
+    config_read();
+    EXPECT_EQ("quoted", ps.DlgControlsV[IDC_Status]);
+    EXPECT_EQ("spaced", ps.DlgControlsV[IDC_LongStatus]);
+    EXPECT_EQ("x", ps.DlgControlsV[IDC_Tray]);
+}
+
+TEST_F(SettingsTest, EmptyLangNamesTheDefaultLanguage) {
+    WriteFileBytes(ini, "[Winamp to ICQ client status]\r\nLang=\r\n"
+                        "[Winamp to ICQ client status_Default]\r\nDelayV.Value=5\r\n"
+                        "Enable.Caption=On\r\n");
+    config_read();
+    EXPECT_EQ("Default", ps.DlgControlsV[IDC_Lang]);
+    EXPECT_EQ("5", ps.DlgControlsV[IDC_DelayV]);
+    EXPECT_EQ("On", ps.DlgControlsC[IDC_Enable]);
+}
+
+TEST_F(SettingsTest, MissingKeysKeepTheirDefaultsWholeEvenInATinyFile) {
+    // The file is far shorter than the default tray template and picture list.
+    WriteFileBytes(ini, "[Winamp to ICQ client status_Russian]\r\nSetTray.Value=0\r\n");
+    config_read();
+    EXPECT_EQ("0", ps.DlgControlsV[IDC_SetTray]);
+    EXPECT_EQ(DefValues()[IDC_Tray], ps.DlgControlsV[IDC_Tray]);
+    EXPECT_EQ(DefCaptions()[IDC_Picture], ps.DlgControlsC[IDC_Picture]);
+}
+
+TEST_F(SettingsTest, ALanguageSectionOfOnlySomeCaptionsFallsBackToTheRussianOnes) {
+    WriteFileBytes(ini, "[Winamp to ICQ client status]\r\nLang=English\r\n"
+                        "[Winamp to ICQ client status_English]\r\nEnable.Caption=Enabled\r\n"
+                        "VirtPlayState.Caption=||Playing\r\n");
+    config_read();
+    EXPECT_EQ("English", ps.DlgControlsV[IDC_Lang]);
+    EXPECT_EQ("Enabled", ps.DlgControlsC[IDC_Enable]);
+    EXPECT_EQ(DefCaptions()[IDC_IfAny], ps.DlgControlsC[IDC_IfAny]);
+    EXPECT_EQ("Playing", ps.PlayState[0]);
+    EXPECT_EQ("", ps.PlayState[1]);
+    EXPECT_EQ("", ps.PlayState[2]);
+}
+
+TEST_F(SettingsTest, BrokenFilesGiveDefaultsOrWhatCanBeRead) {
+    struct Case {
+        const char* what;
+        std::string bytes;
+    } cases[] = {
+        {"empty", ""},
+        {"section without keys", "[Winamp to ICQ client status_Russian]\r\n"},
+        {"binary",
+         std::string("\0\xff\x01[\x80\x00=\x1a\xfe]\n\0\0=\r", 16) + std::string(3000, '\xcc')},
+        {"truncated", "[Winamp to ICQ client status_Russian]\r\nDelayV.Value=5\r\nStat"},
+        {"unterminated section", "[Winamp to ICQ client status_Russian\r\nDelayV.Value=5"},
+    };
+    for (const Case& c : cases) {
+        WriteFileBytes(ini, c.bytes);
+        config_read();
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ("Russian", ps.DlgControlsV[IDC_Lang]);
+        EXPECT_EQ(DefCaptions(), ps.DlgControlsC);
+        EXPECT_EQ(DefValues()[IDC_Status], ps.DlgControlsV[IDC_Status]);
+        const std::string delay = ps.DlgControlsV[IDC_DelayV];
+        EXPECT_TRUE(delay == "10" || (std::string(c.what) == "truncated" && delay == "5")) << delay;
+    }
+}
+
+TEST_F(SettingsTest, HugeValuesAreCutAtTheReadLimit) {
+    const std::string huge(20000, 'z');
+    WriteFileBytes(ini, "[Winamp to ICQ client status_Russian]\r\nStatus.Value=" + huge +
+                            "\r\nTray.Caption=" + huge + "\r\n");
+    config_read();
+    EXPECT_EQ(std::string(ValueReadLimit - 1, 'z'), ps.DlgControlsV[IDC_Status]);
+    EXPECT_EQ(std::string(ValueReadLimit - 1, 'z'), ps.DlgControlsC[IDC_Tray]);
+}
+
+TEST_F(SettingsTest, AnAbsurdLangOnlyNamesASection) {
+    WriteFileBytes(ini,
+                   "[Winamp to ICQ client status]\r\nLang=" + std::string(20000, 'L') + "\r\n");
+    config_read();
+    EXPECT_EQ(std::string(LangReadLimit - 1, 'L'), ps.DlgControlsV[IDC_Lang]);
+    EXPECT_EQ(DefCaptions(), ps.DlgControlsC);
+    EXPECT_EQ(DefValues()[IDC_Tray], ps.DlgControlsV[IDC_Tray]);
+}
+
+TEST_F(SettingsTest, StoringOneLanguageLeavesTheOthersAlone) {
+    WriteFileBytes(ini, "[Winamp to ICQ client status_English]\r\nEnable.Caption=Enabled\r\n");
+    config_read();
+    config_write();
+    EXPECT_NE(std::string::npos, ReadFileBytes(ini).find("Enable.Caption=Enabled"));
+}
+
+TEST(SettingsAccessors, ReadValuesByTheKindOfTheirControl) {
+    EXPECT_EQ("", GetControlValueT(IDC_Enable, "1"));
+    EXPECT_EQ("", GetControlValueT(IDC_AllQIP, "1"));
+    EXPECT_EQ("10", GetControlValueT(IDC_DelayV, "10"));
+    EXPECT_EQ("x", GetControlValueT(IDC_About, "x"));
+    EXPECT_FALSE(GetControlValueB(IDC_DelayV, "1"));
+    EXPECT_FALSE(GetControlValueB(IDC_grMain, "1"));
+    EXPECT_TRUE(GetControlValueB(IDC_Enable, "1"));
+    EXPECT_TRUE(GetControlValueB(IDC_Enable, "2"));
+    EXPECT_TRUE(GetControlValueB(IDC_Enable, "-1"));
+    EXPECT_TRUE(GetControlValueB(IDC_AllQIPNo, "1"));
+    EXPECT_FALSE(GetControlValueB(IDC_Enable, "abc"));
+    EXPECT_FALSE(GetControlValueB(IDC_Enable, "0"));
+    EXPECT_FALSE(GetControlValueB(IDC_Enable, ""));
+}
+
+TEST(SettingsTables, NamesAndKindsOfAllSettings) {
+    const char* names[] = {
+        "Enable",        "IfStatus",      "IfPicture",   "IfAny",    "SetPicture", "SetStatus",
+        "SetLongStatus", "LongStatus",    "SaveRestore", "Picture",  "Status",     "SetTray",
+        "About",         "CustomQIP",     "AllQIP",      "AllQIPNo", "Tray",       "AllowOpen",
+        "DelayV",        "DelayT",        "grQIP",       "grIf",     "grSet",      "grMain",
+        "Lang",          "VirtPlayState", "Compatible"};
+    for (int id = DlgControlsFirst; id <= DlgControlsLast; ++id)
+        EXPECT_STREQ(names[id - DlgControlsFirst], DlgControlsNames(id));
+    EXPECT_EQ(DlgControlTypeRadio, DlgControlsTypes(IDC_AllQIPNo));
+    EXPECT_EQ(DlgControlTypeGroup, DlgControlsTypes(IDC_grMain));
+    EXPECT_EQ(DlgControlTypeStr, DlgControlsTypes(IDC_DelayT));
+    EXPECT_EQ(DlgControlTypeCombo, DlgControlsTypes(IDC_VirtPlayState));
+    EXPECT_STREQ("", DlgControlsNames(999)); // never outside the tables
+}
