@@ -1,9 +1,36 @@
 #include "support/desktop.h"
 
+namespace {
+// Thin forwarders: each call goes through the library's import table at the moment it is made,
+// so a host that watches those imports (the player program's soak run) sees every call.
+BOOL WINAPI CallGetCursorPos(LPPOINT p) {
+    return ::GetCursorPos(p);
+}
+BOOL WINAPI CallSetCursorPos(int x, int y) {
+    return ::SetCursorPos(x, y);
+}
+void WINAPI CallMouseEvent(DWORD f, DWORD x, DWORD y, DWORD d, ULONG_PTR e) {
+    ::mouse_event(f, x, y, d, e);
+}
+BOOL WINAPI CallSetForegroundWindow(HWND h) {
+    return ::SetForegroundWindow(h);
+}
+HWND WINAPI CallGetForegroundWindow() {
+    return ::GetForegroundWindow();
+}
+BOOL WINAPI CallShellNotifyIcon(DWORD m, PNOTIFYICONDATAA d) {
+    return ::Shell_NotifyIconA(m, d);
+}
+BOOL WINAPI CallTrackPopupMenu(HMENU m, UINT f, int x, int y, int r, HWND h, const RECT* rc) {
+    return ::TrackPopupMenu(m, f, x, y, r, h, rc);
+}
+} // namespace
+
 const TDesktopCalls& RealDesktop() {
-    static const TDesktopCalls real{
-        &::GetCursorPos,        &::SetCursorPos,      &::mouse_event,   &::SetForegroundWindow,
-        &::GetForegroundWindow, &::Shell_NotifyIconA, &::TrackPopupMenu};
+    static const TDesktopCalls real{&CallGetCursorPos,        &CallSetCursorPos,
+                                    &CallMouseEvent,          &CallSetForegroundWindow,
+                                    &CallGetForegroundWindow, &CallShellNotifyIcon,
+                                    &CallTrackPopupMenu};
     return real;
 }
 
