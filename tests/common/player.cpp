@@ -1,0 +1,232 @@
+#include "common/player.h"
+
+#include <shellapi.h>
+
+#include <cstring>
+
+namespace {
+constexpr UINT WM_WA_IPC = WM_USER;
+constexpr LPARAM IPC_GETVERSION = 0, IPC_ISPLAYING = 104, IPC_GETOUTPUTTIME = 105,
+                 IPC_GETLISTPOS = 125, IPC_GETPLAYLISTFILE = 211, IPC_GETPLAYLISTTITLE = 212,
+                 IPC_GET_HMENU = 281, IPC_GET_EXTENDED_FILE_INFO = 290, IPC_PLAYING_FILE = 3003;
+constexpr char ClassName[] = "Winamp v1.x";
+
+struct ExtendedFileInfo {
+    const char* szFileName;
+    const char* szMetadata;
+    char* szRet;
+    int RetLen;
+};
+
+Player* current = nullptr;
+PluginImportCounts counts;
+char lastTip[129] = {};
+
+using LocalAllocFn = HLOCAL(WINAPI*)(UINT, SIZE_T);
+using LocalFreeFn = HLOCAL(WINAPI*)(HLOCAL);
+using NotifyFn = BOOL(WINAPI*)(DWORD, PNOTIFYICONDATAA);
+LocalAllocFn realLocalAlloc = nullptr;
+LocalFreeFn realLocalFree = nullptr;
+NotifyFn realNotify = nullptr;
+
+HLOCAL WINAPI CountingLocalAlloc(UINT flags, SIZE_T bytes) {
+    HLOCAL h = realLocalAlloc(flags, bytes);
+    if (h) ++counts.localAlloc;
+    return h;
+}
+HLOCAL WINAPI CountingLocalFree(HLOCAL h) {
+    if (h) ++counts.localFree;
+    return realLocalFree(h);
+}
+BOOL WINAPI RecordingNotify(DWORD message, PNOTIFYICONDATAA data) {
+    if (message == NIM_ADD) ++counts.iconsAdded;
+    if (message == NIM_DELETE) ++counts.iconsDeleted;
+    if (message == NIM_MODIFY) ++counts.iconsModified;
+    if (data && (message == NIM_ADD || message == NIM_MODIFY) && (data->uFlags & NIF_TIP)) {
+        memcpy(lastTip, data->szTip, 128);
+        lastTip[128] = 0;
+    }
+    return realNotify(message, data);
+}
+
+// Points one import of a loaded module at our own function, by name.
+template <typename Fn>
+bool PatchImport(HMODULE module, const char* dll, const char* name, Fn replacement, Fn& original) {
+    auto* base = reinterpret_cast<BYTE*>(module);
+    auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
+    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& dir =
+        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    if (!dir.VirtualAddress) return false;
+    for (auto* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); d->Name;
+         ++d) {
+        if (_stricmp(reinterpret_cast<char*>(base + d->Name), dll) != 0) continue;
+        auto* thunk = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
+        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->OriginalFirstThunk);
+        for (; thunk->u1.Function; ++thunk, ++names) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
+            auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+            if (strcmp(reinterpret_cast<char*>(byName->Name), name) != 0) continue;
+            DWORD old = 0;
+            VirtualProtect(&thunk->u1.Function, sizeof thunk->u1.Function, PAGE_READWRITE, &old);
+            original = reinterpret_cast<Fn>(thunk->u1.Function);
+            thunk->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
+            VirtualProtect(&thunk->u1.Function, sizeof thunk->u1.Function, old, &old);
+            return true;
+        }
+    }
+    return false;
+}
+
+void RegisterOnce() {
+    static bool done = false;
+    if (done) return;
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = ClassName;
+    RegisterClassA(&wc);
+    done = true;
+}
+} // namespace
+
+// Winamp's plugin record as the host sees it.
+struct Plugin {
+    int version;
+    const char* description;
+    int (*init)();
+    void (*config)();
+    void (*quit)();
+    HWND hwndParent;
+    HINSTANCE hDllInstance;
+};
+
+Player::Player() {
+    RegisterOnce();
+    hwnd_ = CreateWindowExA(0, ClassName, "Winamp", WS_OVERLAPPEDWINDOW, 40, 40, 275, 116, nullptr,
+                            nullptr, GetModuleHandleA(nullptr), nullptr);
+    SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Player::Proc));
+    menu_ = CreatePopupMenu();
+    AppendMenuA(menu_, MF_STRING, 40045, "Play");
+    AppendMenuA(menu_, MF_STRING, 40047, "Stop");
+    current = this;
+}
+
+Player::~Player() {
+    Close();
+    if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);
+    if (menu_) DestroyMenu(menu_);
+    if (current == this) current = nullptr;
+}
+
+bool Player::Load(const std::string& dllPath) {
+    dll_ = LoadLibraryA(dllPath.c_str());
+    if (!dll_) return false;
+    counts = {};
+    lastTip[0] = 0;
+    PatchImport(dll_, "KERNEL32.dll", "LocalAlloc", &CountingLocalAlloc, realLocalAlloc);
+    PatchImport(dll_, "KERNEL32.dll", "LocalFree", &CountingLocalFree, realLocalFree);
+    PatchImport(dll_, "SHELL32.dll", "Shell_NotifyIconA", &RecordingNotify, realNotify);
+    using Get = Plugin* (*)();
+    auto get = reinterpret_cast<Get>(
+        reinterpret_cast<void*>(GetProcAddress(dll_, "winampGetGeneralPurposePlugin")));
+    if (!get) return false;
+    plugin_ = get();
+    plugin_->hwndParent = hwnd_;
+    plugin_->hDllInstance = dll_;
+    plugin_->init();
+    return true;
+}
+
+void Player::Close() {
+    if (!dll_) return;
+    if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);
+    hwnd_ = nullptr;
+    if (plugin_) plugin_->quit();
+    FreeLibrary(dll_);
+    dll_ = nullptr;
+    plugin_ = nullptr;
+}
+
+void Player::Configure() {
+    if (plugin_) plugin_->config();
+}
+
+void Player::Play(size_t index) {
+    position = index;
+    playState = 1;
+    const char* file = index < playlist.size() ? playlist[index].file.c_str() : "";
+    SendMessageA(hwnd_, WM_WA_IPC, reinterpret_cast<WPARAM>(file), IPC_PLAYING_FILE);
+}
+
+void Player::Tick(int count) {
+    for (int i = 0; i < count; ++i)
+        SendMessageA(hwnd_, WM_WA_IPC, 0, IPC_GETOUTPUTTIME);
+}
+
+void Player::PlayAndSettle(size_t index, int delay) {
+    Play(index);
+    Tick(delay - 1);
+}
+
+std::string Player::TrayTip() const {
+    return lastTip;
+}
+const PluginImportCounts& Player::imports() const {
+    return counts;
+}
+
+LRESULT CALLBACK Player::Proc(HWND h, UINT m, WPARAM w, LPARAM l) {
+    if (m == WM_WA_IPC && current && current->hwnd_ == h) return current->OnIpc(w, l);
+    return DefWindowProcA(h, m, w, l);
+}
+
+LRESULT Player::OnIpc(WPARAM wParam, LPARAM lParam) {
+    switch (lParam) {
+    case IPC_GETVERSION: return version;
+    case IPC_ISPLAYING: return playState;
+    case IPC_GETLISTPOS: return static_cast<LRESULT>(position);
+    case IPC_GETPLAYLISTFILE:
+        return wParam < playlist.size() ? reinterpret_cast<LRESULT>(playlist[wParam].file.c_str())
+                                        : 0;
+    case IPC_GETPLAYLISTTITLE:
+        return wParam < playlist.size() ? reinterpret_cast<LRESULT>(playlist[wParam].title.c_str())
+                                        : 0;
+    case IPC_GET_HMENU: return reinterpret_cast<LRESULT>(menu_);
+    case IPC_GET_EXTENDED_FILE_INFO: {
+        auto* info = reinterpret_cast<ExtendedFileInfo*>(wParam);
+        if (!info || !info->szFileName || !info->szMetadata || !info->szRet) return 0;
+        for (const PlayerTrack& t : playlist) {
+            if (t.file != info->szFileName) continue;
+            auto tag = t.tags.find(info->szMetadata);
+            if (tag == t.tags.end()) return 0;
+            lstrcpynA(info->szRet, tag->second.c_str(), info->RetLen);
+            return 1;
+        }
+        return 0;
+    }
+    default: return 0;
+    }
+}
+
+void PresetPluginSetting(const std::string& dllPath, const std::string& key,
+                         const std::string& value) {
+    const std::string ini = dllPath + ".ini";
+    WritePrivateProfileStringA("Winamp to ICQ client status", "Lang", "Russian", ini.c_str());
+    WritePrivateProfileStringA("Winamp to ICQ client status_Russian", (key + ".Value").c_str(),
+                               value.c_str(), ini.c_str());
+}
+
+std::vector<PlayerTrack> DemoPlaylist() {
+    return {
+        {"C:\\Music\\Кино - Группа крови.mp3",
+         "1. Кино - Группа крови",
+         {{"ARTIST", "Кино"}, {"TITLE", "Группа крови"}, {"ALBUM", "Группа крови"}}},
+        {"C:\\Music\\Daft Punk - One More Time.flac",
+         "2. Daft Punk - One More Time",
+         {{"ARTIST", "Daft Punk"}, {"TITLE", "One More Time"}, {"GENRE", "House"}}},
+        {"C:\\Music\\Земфира - Ариведерчи.ogg",
+         "3. Земфира - Ариведерчи",
+         {{"ARTIST", "Земфира"}, {"TITLE", "Ариведерчи"}, {"YEAR", "1999"}}},
+    };
+}

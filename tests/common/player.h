@@ -1,0 +1,71 @@
+// A small player that loads the plugin DLL exactly as Winamp loads a general-purpose plugin and
+// plays a scripted playlist through its main window. Used by the demo, the soak run and the
+// end-to-end tests.
+#pragma once
+#include <windows.h>
+#include <map>
+#include <string>
+#include <vector>
+
+struct PlayerTrack {
+    std::string file;                        // full path, as the playlist holds it
+    std::string title;                       // the playlist title Winamp shows
+    std::map<std::string, std::string> tags; // metadata name (upper case) -> text
+};
+
+// What the plugin asked of the system through its imports, counted by patching them.
+struct PluginImportCounts {
+    long localAlloc = 0;
+    long localFree = 0;
+    long iconsAdded = 0;
+    long iconsDeleted = 0;
+    long iconsModified = 0;
+};
+
+class Player {
+  public:
+    Player();
+    ~Player();
+    Player(const Player&) = delete;
+    Player& operator=(const Player&) = delete;
+
+    // LoadLibrary, winampGetGeneralPurposePlugin, fill window and instance, init.
+    bool Load(const std::string& dllPath);
+    // Winamp's normal close: its main window goes first, then quit, then FreeLibrary.
+    void Close();
+    // Opens the plugin's settings, as Winamp's "Configure" does.
+    void Configure();
+
+    // Starts a playlist entry: the host notification of a new file.
+    void Play(size_t index);
+    // Messages the host's window gets while it plays; each counts down the plugin's delay.
+    void Tick(int count);
+    // Plays an entry and ticks until an update with the given delay has fired.
+    void PlayAndSettle(size_t index, int delay);
+
+    HWND window() const { return hwnd_; }
+    HMODULE module() const { return dll_; }
+    std::string TrayTip() const;
+    const PluginImportCounts& imports() const;
+
+    std::vector<PlayerTrack> playlist;
+    int version = 0x5666;
+    int playState = 1; // 1 playing, 3 paused, 0 stopped
+    size_t position = 0;
+
+  private:
+    static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
+    LRESULT OnIpc(WPARAM wParam, LPARAM lParam);
+    HWND hwnd_ = nullptr;
+    HMENU menu_ = nullptr;
+    HMODULE dll_ = nullptr;
+    struct Plugin* plugin_ = nullptr;
+};
+
+// Writes settings into the plugin's INI file beside the DLL before it is loaded
+// ("Key.Value" = text in the Russian section).
+void PresetPluginSetting(const std::string& dllPath, const std::string& key,
+                         const std::string& value);
+
+// A short playlist with Latin and Cyrillic tags.
+std::vector<PlayerTrack> DemoPlaylist();
