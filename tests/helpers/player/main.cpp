@@ -59,9 +59,14 @@ struct Resources {
     DWORD handleCensus = 0, windowCensus = 0; // counted by walking handle values and windows
 };
 
+BOOL CALLBACK CountChild(HWND, LPARAM lp) {
+    ++*reinterpret_cast<DWORD*>(lp);
+    return TRUE;
+}
+
 BOOL CALLBACK CountWindow(HWND h, LPARAM lp) {
     ++*reinterpret_cast<DWORD*>(lp);
-    EnumChildWindows(h, CountWindow, lp);
+    EnumChildWindows(h, CountChild, lp);
     return TRUE;
 }
 
@@ -78,15 +83,17 @@ Resources Measure() {
 }
 
 int Soak(Player& player, const std::string& dll, int changes, int delay) {
-    const Resources before = Measure();
     if (!player.Load(dll)) return 2;
+    // The first update loads what the system loads once per process; measure from there.
+    player.PlayAndSettle(0, delay);
+    const Resources before = Measure();
     const DWORD start = GetTickCount();
-    for (int i = 0; i < changes; ++i)
+    for (int i = 1; i <= changes; ++i)
         player.PlayAndSettle(static_cast<size_t>(i) % 3, delay);
     const DWORD elapsed = GetTickCount() - start;
-    const PluginImportCounts counts = player.imports();
-    player.Close();
     const Resources after = Measure();
+    player.Close();
+    const PluginImportCounts counts = player.imports();
     printf("soak: %d track changes with an update each, %lu ms (%.3f ms per update)\n", changes,
            elapsed, changes ? static_cast<double>(elapsed) / changes : 0.0);
     printf("  LocalAlloc %ld, LocalFree %ld, outstanding after quit %ld\n", counts.localAlloc,
