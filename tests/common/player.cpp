@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "plugin/gen_Lumtra.h"
+
 namespace {
 constexpr UINT WM_WA_IPC = WM_USER;
 constexpr LPARAM IPC_GETVERSION = 0, IPC_ISPLAYING = 104, IPC_GETOUTPUTTIME = 105,
@@ -90,17 +92,6 @@ void RegisterOnce() {
 }
 } // namespace
 
-// Winamp's plugin record as the host sees it.
-struct Plugin {
-    int version;
-    const char* description;
-    int (*init)();
-    void (*config)();
-    void (*quit)();
-    HWND hwndParent;
-    HINSTANCE hDllInstance;
-};
-
 Player::Player() {
     RegisterOnce();
     hwnd_ = CreateWindowExA(0, ClassName, "Winamp", WS_OVERLAPPEDWINDOW, 40, 40, 275, 116, nullptr,
@@ -127,7 +118,7 @@ bool Player::Load(const std::string& dllPath) {
     PatchImport(dll_, "KERNEL32.dll", "LocalAlloc", &CountingLocalAlloc, realLocalAlloc);
     PatchImport(dll_, "KERNEL32.dll", "LocalFree", &CountingLocalFree, realLocalFree);
     PatchImport(dll_, "SHELL32.dll", "Shell_NotifyIconA", &RecordingNotify, realNotify);
-    using Get = Plugin* (*)();
+    using Get = TwinampGeneralPurposePlugin* (*)();
     auto get = reinterpret_cast<Get>(
         reinterpret_cast<void*>(GetProcAddress(dll_, "winampGetGeneralPurposePlugin")));
     if (!get) return false;

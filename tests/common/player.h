@@ -59,7 +59,7 @@ class Player {
     HWND hwnd_ = nullptr;
     HMENU menu_ = nullptr;
     HMODULE dll_ = nullptr;
-    struct Plugin* plugin_ = nullptr;
+    struct TwinampGeneralPurposePlugin* plugin_ = nullptr;
 };
 
 // Writes settings into the plugin's INI file beside the DLL before it is loaded
