@@ -45,7 +45,7 @@ bool Ignored(UINT m) {
     }
 }
 
-std::string Describe(UINT m, WPARAM w, LPARAM l) {
+std::string Describe(UINT m, WPARAM w, LPARAM l, bool anyW = false, const std::string& key = {}) {
     std::ostringstream s;
     if (m == WM_WA_IPC)
         s << "WM_WA_IPC";
@@ -55,7 +55,14 @@ std::string Describe(UINT m, WPARAM w, LPARAM l) {
         s << "WM_TIMER";
     else
         s << "msg 0x" << std::hex << m << std::dec;
-    s << " w=" << static_cast<long long>(w) << " l=" << static_cast<long long>(l);
+    // A request record's address differs from run to run; its key does not.
+    if (anyW)
+        s << " w=*";
+    else if (!key.empty())
+        s << " w=&" << key;
+    else
+        s << " w=" << static_cast<long long>(w);
+    s << " l=" << static_cast<long long>(l);
     return s.str();
 }
 } // namespace
@@ -149,7 +156,12 @@ LRESULT FakeWinamp::Answer(UINT m, WPARAM w, LPARAM l) {
 LRESULT CALLBACK FakeWinamp::Proc(HWND h, UINT m, WPARAM w, LPARAM l) {
     auto* self = reinterpret_cast<FakeWinamp*>(GetWindowLongPtrA(h, 0));
     if (!self) return DefWindowProcA(h, m, w, l);
-    if (self->options.record) self->received_.push_back({m, w, l});
+    if (self->options.record) {
+        self->received_.push_back({m, w, l, {}});
+        const auto* info = reinterpret_cast<const TExtendedFileInfo*>(w);
+        if (m == WM_WA_IPC && l == IPC_GET_EXTENDED_FILE_INFO && info && info->szMetadata)
+            self->received_.back().key = info->szMetadata;
+    }
     if (m == WM_WA_IPC) return self->Answer(m, w, l);
     return DefWindowProcA(h, m, w, l);
 }
@@ -172,12 +184,12 @@ void ExpectHostSeq(FakeWinamp& host, const HostMsg* expected, const char* name) 
     std::ostringstream s;
     s << name << ": the host received another sequence\n";
     for (size_t i = 0; i < std::max(n, actual.size()); ++i) {
-        std::string left =
-            i < n ? Describe(expected[i].message, expected[i].wParam, expected[i].lParam) : "";
-        if (i < n && !(expected[i].flags & hostWparam)) left += " (any w)";
+        const HostMsg* e = i < n ? &expected[i] : nullptr;
+        const HostMessage* a = i < actual.size() ? &actual[i] : nullptr;
+        const std::string left =
+            e ? Describe(e->message, e->wParam, e->lParam, !(e->flags & hostWparam)) : "";
         const std::string right =
-            i < actual.size() ? Describe(actual[i].message, actual[i].wParam, actual[i].lParam)
-                              : "";
+            a ? Describe(a->message, a->wParam, a->lParam, false, a->key) : "";
         s << "  " << i << ": expected " << left
           << std::string(left.size() < 36 ? 36 - left.size() : 1, ' ') << "| got " << right << "\n";
     }

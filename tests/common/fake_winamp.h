@@ -11,6 +11,7 @@ struct HostMessage {
     UINT message;
     WPARAM wParam;
     LPARAM lParam;
+    std::string key; // IPC_GET_EXTENDED_FILE_INFO: the metadata name asked for
 };
 
 // One playlist entry as the host knows it.

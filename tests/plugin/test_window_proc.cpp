@@ -208,6 +208,28 @@ TEST_F(HookTest, SaveRestoreOffPassesEverythingOn) {
     EXPECT_EQ(host.options.version, host.Notify(IPC_GETVERSION));
 }
 
+WNDPROC laterNext = nullptr;
+LRESULT CALLBACK LaterSubclasser(HWND h, UINT m, WPARAM w, LPARAM l) {
+    return CallWindowProcA(laterNext, h, m, w, l);
+}
+
+TEST_F(HookTest, LeftInTheChainWhenSwitchedOffItOnlyPassesOn) {
+    Set(IDC_DelayV, "1");
+    laterNext = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(host.hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&LaterSubclasser)));
+    Set(IDC_Enable, "0");
+    Set(IDC_SaveRestore, "0"); // nothing to restore
+    config_apply();
+    Set(IDC_SaveRestore, "1");
+    ASSERT_FALSE(HookWorking());
+    host.Flush();
+    host.Notify(IPC_PLAYING_FILE);
+    EXPECT_EQ(1u, host.received().size());
+    EXPECT_EQ(0, SetStatusOnNext);
+    EXPECT_EQ(0, setTextCalls);
+    SetWindowLongPtrA(host.hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(laterNext));
+}
+
 TEST_F(HookTest, WinampsResultIsReturnedEvenFromTheUpdatingCall) {
     Set(IDC_DelayV, "2");
     host.Notify(IPC_PLAYING_FILE);
