@@ -1,9 +1,124 @@
 #include "plugin/window_proc.h"
 
+#include <string>
+
+#include "clients/clients.h"
 #include "plugin/gen_Lumtra.h"
+#include "plugin/tray.h"
+#include "plugin/wa_ipc.h"
+#include "settings/settings.h"
+#include "support/supportLumtra.h"
+#include "track/picture.h"
+#include "track/templates.h"
+#include "track/track_info.h"
+
+int32_t SetStatusOnNext = 0;
+
+const TUpdateCalls& RealUpdateCalls() {
+    static const TUpdateCalls real{&SetText, &RefreshTrayTip};
+    return real;
+}
+TUpdateCalls UpdateCalls = RealUpdateCalls();
+
+bool IsOldWinamp() {
+    return ps.WinampVer < OldWinampVersion;
+}
+
+namespace {
+// The queries the plugin itself sends to this window while it works. The host answers them
+// through this same procedure, so they must neither count down nor trigger.
+bool IsOwnQuery(LPARAM code) {
+    switch (code) {
+    case IPC_ISPLAYING:
+    case IPC_GETLISTPOS:
+    case IPC_GETPLAYLISTFILE:
+    case IPC_GETPLAYLISTTITLE:
+    case IPC_GET_EXTENDED_FILE_INFO: return true;
+    default: return false;
+    }
+}
+
+int32_t Delay() {
+    return StrToIntDef(ps.DlgControlsV[IDC_DelayV], DelayDef);
+}
+
+void CountDown() {
+    if (SetStatusOnNext > 0) --SetStatusOnNext;
+}
+
+// A new track: the update follows after the configured number of host messages.
+void Arm() {
+    SetStatusOnNext = Delay();
+}
+
+void OnHostIpc(LPARAM code) {
+    CountDown();
+    if (code == IPC_PLAYING_FILE || code == IPC_TRACK_STARTED) Arm();
+}
+
+// An old host reports no track change reliably; its timer makes the plugin look every few
+// ticks, and the update itself skips a file it has already handled.
+void OnTimer() {
+    if (!IsOldWinamp()) return;
+    if (SetStatusOnNext > 0)
+        --SetStatusOnNext;
+    else
+        Arm();
+}
+
+// The whole wParam: a button sent as an accelerator (high word 1) is not a track change.
+void OnCommand(WPARAM id) {
+    if (id >= WINAMP_BUTTON1 && id <= WINAMP_BUTTON5) Arm();
+}
+
+std::string CurrentFile() {
+    const LRESULT pos = HostQuery(IPC_GETLISTPOS);
+    return HostString(IPC_GETPLAYLISTFILE, static_cast<WPARAM>(pos));
+}
+
+void Update(const std::string& currentFile) {
+    // Idle first: whatever happens below, the next track arms the countdown afresh.
+    SetStatusOnNext = 0;
+    if (IsOldWinamp() && ps.CurFile == currentFile) return;
+    ps.Status = FormatText(GetControlValueT(IDC_Status));
+    ps.LongStatus = FormatText(GetControlValueT(IDC_LongStatus));
+    ps.Tray = FormatText(GetControlValueT(IDC_Tray));
+    ps.Picture = PictureIndex(GetControlValueT(IDC_Picture), ps.DlgControlsC[IDC_Picture]);
+    UpdateCalls.SetText();
+    if (GetControlValueB(IDC_SetTray)) UpdateCalls.RefreshTrayTip();
+}
+
+void Watch(UINT message, WPARAM wParam, LPARAM lParam) {
+    // SaveRestore, not Enable, switches the plugin's work on and off inside an installed hook.
+    if (!GetControlValueB(IDC_SaveRestore)) return;
+    if (message == dwTRAY_MSG && GetControlValueB(IDC_SetTray)) OnTrayMessage(lParam);
+
+    switch (message) {
+    case WM_WA_IPC:
+        if (IsOwnQuery(lParam)) return;
+        OnHostIpc(lParam);
+        break;
+    case WM_TIMER: OnTimer(); break;
+    case WM_COMMAND: OnCommand(wParam); break;
+    default:
+        if (SetStatusOnNext == 1) Update({});
+        return;
+    }
+    const std::string currentFile = CurrentFile();
+    if (SetStatusOnNext == 1) Update(currentFile);
+}
+} // namespace
 
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     // Winamp always handles the message first; nothing the plugin does changes the result.
-    if (!lpWndProcOld) return DefWindowProcA(window, message, wParam, lParam);
-    return CallWindowProcA(lpWndProcOld, window, message, wParam, lParam);
+    const LRESULT result = lpWndProcOld
+                               ? CallWindowProcA(lpWndProcOld, window, message, wParam, lParam)
+                               : DefWindowProcA(window, message, wParam, lParam);
+    if (!HookWorking()) return result;
+    // No failure of the plugin's own work may reach Winamp's message dispatch.
+    try {
+        Watch(message, wParam, lParam);
+    } catch (...) {
+    }
+    return result;
 }

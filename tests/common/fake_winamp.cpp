@@ -1,5 +1,10 @@
 #include "common/fake_winamp.h"
 
+#include <gtest/gtest.h>
+#include <algorithm>
+#include <cstring>
+#include <sstream>
+
 #include "plugin/wa_ipc.h"
 
 namespace {
@@ -15,6 +20,50 @@ void RegisterOnce() {
     wc.cbWndExtra = sizeof(LONG_PTR);
     RegisterClassA(&wc);
     done = true;
+}
+
+// Sent by the system on its own; never part of an expected sequence.
+bool Ignored(UINT m) {
+    switch (m) {
+    case WM_GETICON:
+    case WM_PAINT:
+    case WM_NCPAINT:
+    case WM_ERASEBKGND:
+    case WM_GETTEXT:
+    case WM_GETTEXTLENGTH:
+    case WM_GETMINMAXINFO:
+    case WM_WINDOWPOSCHANGING:
+    case WM_WINDOWPOSCHANGED:
+    case WM_ACTIVATEAPP:
+    case WM_NCACTIVATE:
+    case WM_ACTIVATE:
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case WM_IME_SETCONTEXT:
+    case WM_IME_NOTIFY: return true;
+    default: return m >= 0xC000; // registered messages
+    }
+}
+
+std::string Describe(UINT m, WPARAM w, LPARAM l, bool anyW = false, const std::string& key = {}) {
+    std::ostringstream s;
+    if (m == WM_WA_IPC)
+        s << "WM_WA_IPC";
+    else if (m == WM_COMMAND)
+        s << "WM_COMMAND";
+    else if (m == WM_TIMER)
+        s << "WM_TIMER";
+    else
+        s << "msg 0x" << std::hex << m << std::dec;
+    // A request record's address differs from run to run; its key does not.
+    if (anyW)
+        s << " w=*";
+    else if (!key.empty())
+        s << " w=&" << key;
+    else
+        s << " w=" << static_cast<long long>(w);
+    s << " l=" << static_cast<long long>(l);
+    return s.str();
 }
 } // namespace
 
@@ -41,12 +90,110 @@ void FakeWinamp::Destroy() {
     hwnd_ = nullptr;
 }
 
+void FakeWinamp::Flush() {
+    received_.clear();
+    tagQueries_.clear();
+}
+
+size_t FakeWinamp::CountIpc(LPARAM code) const {
+    return static_cast<size_t>(std::count_if(received_.begin(), received_.end(), [&](auto& m) {
+        return m.message == WM_WA_IPC && m.lParam == code;
+    }));
+}
+
+LRESULT FakeWinamp::Notify(LPARAM code, WPARAM wParam) {
+    return SendMessageA(hwnd_, WM_WA_IPC, wParam, code);
+}
+LRESULT FakeWinamp::Command(WPARAM id) {
+    return SendMessageA(hwnd_, WM_COMMAND, id, 0);
+}
+LRESULT FakeWinamp::Tick() {
+    return SendMessageA(hwnd_, WM_TIMER, 1, 0);
+}
+
+const FakeEntry* FakeWinamp::Entry(WPARAM position) const {
+    const auto p = static_cast<INT_PTR>(position);
+    if (p < 0 || p >= static_cast<INT_PTR>(options.playlist.size())) return nullptr;
+    return &options.playlist[static_cast<size_t>(p)];
+}
+
+LRESULT FakeWinamp::Answer(UINT m, WPARAM w, LPARAM l) {
+    if (m != WM_WA_IPC) return 0;
+    switch (l) {
+    case IPC_GETVERSION: return options.version;
+    case IPC_GETLISTPOS: return options.position;
+    case IPC_ISPLAYING: return options.playState;
+    case IPC_GET_HMENU: return reinterpret_cast<LRESULT>(options.menu);
+    case IPC_GETPLAYLISTFILE: {
+        const FakeEntry* e = Entry(w);
+        return e && !e->nullFile ? reinterpret_cast<LRESULT>(e->file.c_str()) : 0;
+    }
+    case IPC_GETPLAYLISTTITLE: {
+        const FakeEntry* e = Entry(w);
+        return e && !e->nullTitle ? reinterpret_cast<LRESULT>(e->title.c_str()) : 0;
+    }
+    case IPC_GET_EXTENDED_FILE_INFO: {
+        auto* info = reinterpret_cast<TExtendedFileInfo*>(w);
+        if (!info || !info->szFileName || !info->szMetadata || !info->szRet) return 0;
+        if (options.record) tagQueries_.push_back(info->szMetadata);
+        for (const FakeEntry& e : options.playlist) {
+            if (e.file != info->szFileName) continue;
+            const auto tag = e.tags.find(info->szMetadata);
+            if (tag == e.tags.end()) return 0;
+            // Like a decoder: as much as fits, terminated only when there is room left.
+            const size_t room = static_cast<size_t>(std::max(info->RetLen, 0));
+            const size_t n = std::min(tag->second.size(), room);
+            std::memcpy(info->szRet, tag->second.data(), n);
+            if (n < room) info->szRet[n] = '\0';
+            return options.tagReply;
+        }
+        return 0;
+    }
+    default: return 0;
+    }
+}
+
 LRESULT CALLBACK FakeWinamp::Proc(HWND h, UINT m, WPARAM w, LPARAM l) {
     auto* self = reinterpret_cast<FakeWinamp*>(GetWindowLongPtrA(h, 0));
     if (!self) return DefWindowProcA(h, m, w, l);
-    self->received_.push_back({m, w, l});
-    if (m == WM_WA_IPC && l == IPC_GETVERSION) return self->options.version;
+    if (self->options.record) {
+        self->received_.push_back({m, w, l, {}});
+        const auto* info = reinterpret_cast<const TExtendedFileInfo*>(w);
+        if (m == WM_WA_IPC && l == IPC_GET_EXTENDED_FILE_INFO && info && info->szMetadata)
+            self->received_.back().key = info->szMetadata;
+    }
+    if (m == WM_WA_IPC) return self->Answer(m, w, l);
     return DefWindowProcA(h, m, w, l);
+}
+
+void ExpectHostSeq(FakeWinamp& host, const HostMsg* expected, const char* name) {
+    std::vector<HostMessage> actual;
+    for (const HostMessage& m : host.received())
+        if (!Ignored(m.message)) actual.push_back(m);
+    size_t n = 0;
+    while (expected[n].message != 0)
+        ++n;
+    bool same = actual.size() == n;
+    for (size_t i = 0; same && i < n; ++i) {
+        const HostMsg& e = expected[i];
+        same = actual[i].message == e.message &&
+               (!(e.flags & hostWparam) || actual[i].wParam == e.wParam) &&
+               (!(e.flags & hostLparam) || actual[i].lParam == e.lParam);
+    }
+    if (same) return;
+    std::ostringstream s;
+    s << name << ": the host received another sequence\n";
+    for (size_t i = 0; i < std::max(n, actual.size()); ++i) {
+        const HostMsg* e = i < n ? &expected[i] : nullptr;
+        const HostMessage* a = i < actual.size() ? &actual[i] : nullptr;
+        const std::string left =
+            e ? Describe(e->message, e->wParam, e->lParam, !(e->flags & hostWparam)) : "";
+        const std::string right =
+            a ? Describe(a->message, a->wParam, a->lParam, false, a->key) : "";
+        s << "  " << i << ": expected " << left
+          << std::string(left.size() < 36 ? 36 - left.size() : 1, ' ') << "| got " << right << "\n";
+    }
+    ADD_FAILURE() << s.str();
 }
 
 void PumpMessages() {

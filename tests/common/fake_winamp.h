@@ -1,18 +1,50 @@
 // A stand-in for Winamp's main window: a real window of our own class whose procedure answers
-// the host requests the plugin makes, and records every message it receives.
+// the host requests the plugin makes from a scripted playlist, and records every message it
+// receives.
 #pragma once
 #include <windows.h>
+#include <map>
+#include <string>
 #include <vector>
 
 struct HostMessage {
     UINT message;
     WPARAM wParam;
     LPARAM lParam;
+    std::string key; // IPC_GET_EXTENDED_FILE_INFO: the metadata name asked for
+};
+
+// One playlist entry as the host knows it.
+struct FakeEntry {
+    std::string file;
+    std::string title;                       // the playlist title (IPC_GETPLAYLISTTITLE)
+    std::map<std::string, std::string> tags; // by metadata name as asked, e.g. "ARTIST"
+    bool nullFile = false;                   // IPC_GETPLAYLISTFILE answers a null pointer
+    bool nullTitle = false;                  // IPC_GETPLAYLISTTITLE answers a null pointer
 };
 
 struct FakeWinampOptions {
     int version = 0x5666; // a current host
+    std::vector<FakeEntry> playlist;
+    int position = 0;      // IPC_GETLISTPOS; a position outside the playlist answers nulls
+    LRESULT playState = 1; // IPC_ISPLAYING: 1 playing, 3 paused, 0 stopped
+    LRESULT tagReply = 1;  // IPC_GET_EXTENDED_FILE_INFO when the file carries the tag
+    HMENU menu = nullptr;  // IPC_GET_HMENU
+    bool record = true;    // off for benchmarks
 };
+
+// An expected host message; `flags` says which parameters are compared.
+enum HostMsgFlags : unsigned { hostWparam = 1, hostLparam = 2 };
+struct HostMsg {
+    UINT message;
+    unsigned flags = 0;
+    WPARAM wParam = 0;
+    LPARAM lParam = 0;
+};
+// An IPC request or notification with the given code, any wParam.
+constexpr HostMsg Ipc(LPARAM code) {
+    return HostMsg{WM_USER, hostLparam, 0, code};
+}
 
 class FakeWinamp {
   public:
@@ -26,16 +58,35 @@ class FakeWinamp {
     void Destroy();
     // What the host's own procedure received, in order.
     std::vector<HostMessage>& received() { return received_; }
+    // The metadata names asked for with IPC_GET_EXTENDED_FILE_INFO, in order.
+    std::vector<std::string>& tagQueries() { return tagQueries_; }
+    // Forgets what was received so far.
+    void Flush();
+    // How many IPC messages with this code the host received.
+    size_t CountIpc(LPARAM code) const;
     // The host's own window procedure (what a hook must put back).
     static WNDPROC HostProc();
+
+    // Messages as Winamp itself delivers them to its window, through whatever procedure is
+    // installed on it.
+    LRESULT Notify(LPARAM code, WPARAM wParam = 0);
+    LRESULT Command(WPARAM id);
+    LRESULT Tick();
 
     FakeWinampOptions options;
 
   private:
     static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
+    LRESULT Answer(UINT m, WPARAM w, LPARAM l);
+    const FakeEntry* Entry(WPARAM position) const;
     HWND hwnd_ = nullptr;
     std::vector<HostMessage> received_;
+    std::vector<std::string> tagQueries_;
 };
+
+// Compares what the host received (less the messages the system sends on its own) with an
+// expected sequence ended by {0}; on a mismatch both sequences are printed side by side.
+void ExpectHostSeq(FakeWinamp& host, const HostMsg* expected, const char* name);
 
 // Pumps the calling thread's message queue until it is empty.
 void PumpMessages();

@@ -1,0 +1,7 @@
+// Status texts built from the user's templates.
+#pragma once
+#include <string>
+
+// Expands a template (placeholders such as %Artist, escaped line breaks) for the entry at
+// Winamp's current playlist position, and remembers that entry's file in ps.CurFile.
+std::string FormatText(const std::string& inp);

@@ -1,0 +1,307 @@
+// The hook on Winamp's window: when an update happens, what it builds, and that Winamp never
+// notices the plugin.
+#include <gtest/gtest.h>
+#include <stdexcept>
+
+#include "common/fake_winamp.h"
+#include "common/plugin_fixture.h"
+#include "plugin/gen_Lumtra.h"
+#include "plugin/wa_ipc.h"
+#include "plugin/window_proc.h"
+#include "settings/settings.h"
+
+namespace {
+constexpr LPARAM AnyIpc = 1234; // a host message the plugin neither sends nor watches
+constexpr char SongFile[] = "C:\\Music\\Band - Song.mp3";
+constexpr char NextFile[] = "C:\\Music\\Next.mp3";
+
+int setTextCalls = 0;
+int tipCalls = 0;
+bool failSetText = false;
+void CountSetText() {
+    ++setTextCalls;
+    if (failSetText) throw std::runtime_error("client driver failed");
+}
+void CountTip() {
+    ++tipCalls;
+}
+
+class HookTest : public PluginTest {
+  protected:
+    void SetUp() override {
+        PluginTest::SetUp();
+        config_read();
+        host.options.playlist = {
+            FakeEntry{SongFile, "Band - Song", {{"ARTIST", "Band"}, {"TITLE", "Song"}}},
+            FakeEntry{NextFile, "Next One", {{"ARTIST", "Next"}, {"TITLE", "One"}}}};
+        plugin.hwndParent = host.hwnd();
+        ps.WinampVer = host.options.version;
+        SetStatusOnNext = 0;
+        setTextCalls = tipCalls = 0;
+        failSetText = false;
+        UpdateCalls = TUpdateCalls{&CountSetText, &CountTip};
+        lpWndProcOld = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(host.hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc)));
+        host.Flush();
+    }
+    void TearDown() override {
+        SetWindowLongPtrA(host.hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(lpWndProcOld));
+        UpdateCalls = RealUpdateCalls();
+        SetStatusOnNext = 0;
+        PluginTest::TearDown();
+    }
+    void Set(int id, const char* value) { ps.DlgControlsV[id] = value; }
+    // The queries the plugin sends about its own work, as a stream of messages of its own.
+    void OwnQueries() {
+        for (LPARAM code : {IPC_GETLISTPOS, IPC_GETPLAYLISTFILE, IPC_ISPLAYING,
+                            IPC_GETPLAYLISTTITLE, IPC_GET_EXTENDED_FILE_INFO})
+            host.Notify(code);
+    }
+    FakeWinamp host;
+};
+
+// What Winamp's window receives for one counted message, and for an update with the default
+// templates ("Слушаю", "%Copy", the three-line tray text).
+const HostMsg CountedSeq[] = {Ipc(AnyIpc), Ipc(IPC_GETLISTPOS), Ipc(IPC_GETPLAYLISTFILE), {0}};
+const HostMsg UpdateSeq[] = {Ipc(IPC_PLAYING_FILE),
+                             Ipc(IPC_GETLISTPOS),
+                             Ipc(IPC_GETPLAYLISTFILE),
+                             // status caption
+                             Ipc(IPC_GETLISTPOS),
+                             Ipc(IPC_GETPLAYLISTFILE),
+                             // long status
+                             Ipc(IPC_GETLISTPOS),
+                             Ipc(IPC_GETPLAYLISTFILE),
+                             Ipc(IPC_GETPLAYLISTTITLE),
+                             // tray text: %File costs no request
+                             Ipc(IPC_GETLISTPOS),
+                             Ipc(IPC_GETPLAYLISTFILE),
+                             Ipc(IPC_GET_EXTENDED_FILE_INFO),
+                             Ipc(IPC_GET_EXTENDED_FILE_INFO),
+                             {0}};
+const HostMsg PassedOnSeq[] = {
+    Ipc(IPC_PLAYING_FILE), {WM_COMMAND, hostWparam, WINAMP_BUTTON2, 0}, {WM_TIMER, 0, 0, 0}, {0}};
+} // namespace
+
+// ---- counting
+
+TEST_F(HookTest, TenFiresOnTheNinthCountedMessageAfterTheTrackStarts) {
+    Set(IDC_DelayV, "10");
+    host.Notify(IPC_PLAYING_FILE);
+    EXPECT_EQ(10, SetStatusOnNext);
+    for (int i = 1; i <= 8; ++i) {
+        OwnQueries();
+        host.Flush();
+        host.Notify(AnyIpc);
+        ExpectHostSeq(host, CountedSeq, "CountedSeq");
+        EXPECT_EQ(10 - i, SetStatusOnNext);
+    }
+    EXPECT_EQ(0, setTextCalls);
+    OwnQueries();
+    host.Notify(AnyIpc);
+    EXPECT_EQ(1, setTextCalls);
+    EXPECT_EQ(0, SetStatusOnNext);
+    host.Notify(AnyIpc);
+    EXPECT_EQ(1, setTextCalls); // once per track
+}
+
+TEST_F(HookTest, OneFiresInTheCallThatStartsTheTrack) {
+    Set(IDC_DelayV, "1");
+    host.Notify(IPC_PLAYING_FILE);
+    EXPECT_EQ(1, setTextCalls);
+    ExpectHostSeq(host, UpdateSeq, "UpdateSeq");
+    host.Notify(IPC_TRACK_STARTED);
+    EXPECT_EQ(2, setTextCalls);
+    for (WPARAM button = WINAMP_BUTTON1; button <= WINAMP_BUTTON5; ++button)
+        host.Command(button);
+    EXPECT_EQ(7, setTextCalls);
+    host.Command(WINAMP_BUTTON1 - 1);
+    host.Command(WINAMP_BUTTON5 + 1);
+    host.Command(MAKEWPARAM(WINAMP_BUTTON3, 1)); // the same button as an accelerator
+    EXPECT_EQ(7, setTextCalls);
+}
+
+TEST_F(HookTest, DelaysThatNeverFireAndOneThatIsNoNumber) {
+    for (const char* delay : {"0", "-3"}) {
+        Set(IDC_DelayV, delay);
+        host.Notify(IPC_PLAYING_FILE);
+        host.Command(WINAMP_BUTTON2);
+        for (int i = 0; i < 30; ++i)
+            host.Notify(AnyIpc);
+        EXPECT_EQ(0, setTextCalls) << delay;
+    }
+    Set(IDC_DelayV, "abc");
+    host.Notify(IPC_PLAYING_FILE);
+    EXPECT_EQ(DelayDef, SetStatusOnNext);
+    for (int i = 0; i < DelayDef - 1; ++i)
+        host.Notify(AnyIpc);
+    EXPECT_EQ(1, setTextCalls);
+}
+
+TEST_F(HookTest, ANewTrackReArmsTheFullDelay) {
+    Set(IDC_DelayV, "4");
+    host.Command(WINAMP_BUTTON5);
+    host.Notify(AnyIpc);
+    host.Notify(AnyIpc); // one more would fire
+    host.Notify(IPC_PLAYING_FILE);
+    EXPECT_EQ(4, SetStatusOnNext);
+    host.Notify(AnyIpc);
+    host.Notify(AnyIpc);
+    EXPECT_EQ(0, setTextCalls);
+    host.Notify(AnyIpc);
+    EXPECT_EQ(1, setTextCalls);
+}
+
+TEST_F(HookTest, CurrentHostTimerChangesNothing) {
+    Set(IDC_DelayV, "3");
+    host.Tick();
+    EXPECT_EQ(0, SetStatusOnNext);
+    host.Notify(IPC_PLAYING_FILE);
+    for (int i = 0; i < 5; ++i)
+        host.Tick();
+    EXPECT_EQ(3, SetStatusOnNext);
+    EXPECT_EQ(0, setTextCalls);
+}
+
+// ---- the old host's timer
+
+TEST_F(HookTest, OldHostTimerActsOnlyWhenTheFileChanged) {
+    ps.WinampVer = 0x1000;
+    Set(IDC_DelayV, "3");
+    host.Tick(); // idle: arms
+    host.Tick();
+    EXPECT_EQ(0, setTextCalls);
+    host.Tick();
+    EXPECT_EQ(1, setTextCalls);
+    EXPECT_EQ(1, tipCalls);
+    EXPECT_EQ(SongFile, ps.CurFile);
+
+    // Same file: the countdown keeps firing every three ticks but nothing is built or set.
+    for (int i = 0; i < 6; ++i) {
+        host.Flush();
+        host.Tick();
+        EXPECT_EQ(0u, host.CountIpc(IPC_GETPLAYLISTTITLE));
+    }
+    EXPECT_EQ(1, setTextCalls);
+    EXPECT_EQ(1, tipCalls);
+
+    host.options.position = 1;
+    for (int i = 0; i < 3; ++i)
+        host.Tick();
+    EXPECT_EQ(2, setTextCalls);
+    EXPECT_EQ(NextFile, ps.CurFile);
+    EXPECT_EQ("Next One", ps.LongStatus);
+}
+
+// ---- the SaveRestore gate and Winamp's own answers
+
+TEST_F(HookTest, SaveRestoreOffPassesEverythingOn) {
+    Set(IDC_SaveRestore, "0");
+    Set(IDC_DelayV, "1");
+    SetStatusOnNext = 2;
+    host.Notify(IPC_PLAYING_FILE);
+    host.Command(WINAMP_BUTTON2);
+    host.Tick();
+    ExpectHostSeq(host, PassedOnSeq, "PassedOnSeq");
+    EXPECT_EQ(2, SetStatusOnNext);
+    EXPECT_EQ(0, setTextCalls);
+    EXPECT_EQ(host.options.version, host.Notify(IPC_GETVERSION));
+}
+
+WNDPROC laterNext = nullptr;
+LRESULT CALLBACK LaterSubclasser(HWND h, UINT m, WPARAM w, LPARAM l) {
+    return CallWindowProcA(laterNext, h, m, w, l);
+}
+
+TEST_F(HookTest, LeftInTheChainWhenSwitchedOffItOnlyPassesOn) {
+    Set(IDC_DelayV, "1");
+    laterNext = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(host.hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&LaterSubclasser)));
+    Set(IDC_Enable, "0");
+    Set(IDC_SaveRestore, "0"); // nothing to restore
+    config_apply();
+    Set(IDC_SaveRestore, "1");
+    ASSERT_FALSE(HookWorking());
+    host.Flush();
+    host.Notify(IPC_PLAYING_FILE);
+    EXPECT_EQ(1u, host.received().size());
+    EXPECT_EQ(0, SetStatusOnNext);
+    EXPECT_EQ(0, setTextCalls);
+    SetWindowLongPtrA(host.hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(laterNext));
+}
+
+TEST_F(HookTest, WinampsResultIsReturnedEvenFromTheUpdatingCall) {
+    Set(IDC_DelayV, "2");
+    host.Notify(IPC_PLAYING_FILE);
+    EXPECT_EQ(host.options.version, host.Notify(IPC_GETVERSION));
+    EXPECT_EQ(1, setTextCalls);
+}
+
+// ---- what an update builds
+
+TEST_F(HookTest, UpdateBuildsTheThreeTextsAndThePicture) {
+    Set(IDC_DelayV, "1");
+    Set(IDC_Status, "%Artist");
+    Set(IDC_LongStatus, "%Artist - %Title");
+    Set(IDC_Tray, "%File\\n%PlayState");
+    Set(IDC_Picture, "музыка");
+    host.Notify(IPC_PLAYING_FILE);
+    EXPECT_EQ("Band", ps.Status);
+    EXPECT_EQ("Band - Song", ps.LongStatus);
+    EXPECT_EQ("Band - Song\r\n[PLAY]", ps.Tray);
+    EXPECT_EQ(11, ps.Picture);
+    EXPECT_EQ(SongFile, ps.CurFile);
+    EXPECT_EQ(1, setTextCalls);
+    EXPECT_EQ(1, tipCalls);
+
+    Set(IDC_SetTray, "0");
+    Set(IDC_Picture, "Нет такой");
+    host.options.position = 1;
+    host.Command(WINAMP_BUTTON5);
+    EXPECT_EQ("Next", ps.Status);
+    EXPECT_EQ(-1, ps.Picture);
+    EXPECT_EQ(2, setTextCalls);
+    EXPECT_EQ(1, tipCalls); // no tray, no tooltip
+}
+
+// ---- failures stay inside the hook
+
+TEST_F(HookTest, FailingUpdateIsContainedAndTheNextTrackWorks) {
+    Set(IDC_DelayV, "1");
+    failSetText = true;
+    EXPECT_EQ(host.options.version, host.Notify(IPC_GETVERSION)); // idle: nothing happens
+    SetStatusOnNext = 2;
+    EXPECT_EQ(host.options.version, host.Notify(IPC_GETVERSION));
+    EXPECT_EQ(1, setTextCalls);
+    EXPECT_EQ(0, SetStatusOnNext);
+    EXPECT_EQ(0, tipCalls);
+
+    failSetText = false;
+    host.options.position = 1;
+    host.Notify(IPC_PLAYING_FILE);
+    EXPECT_EQ(2, setTextCalls);
+    EXPECT_EQ(1, tipCalls);
+    EXPECT_EQ("Next One", ps.LongStatus);
+}
+
+TEST_F(HookTest, NullAnswersAndHugeTemplatesAreSurvived) {
+    Set(IDC_DelayV, "1");
+    host.options.playlist[0].nullFile = true;
+    host.options.playlist[0].nullTitle = true;
+    host.Notify(IPC_PLAYING_FILE);
+    EXPECT_EQ(1, setTextCalls);
+    EXPECT_EQ("", ps.LongStatus);
+    EXPECT_EQ("", ps.CurFile);
+
+    const std::string huge(100000, 'x');
+    ps.DlgControlsV[IDC_Status] = huge + "%Artist%Title";
+    host.options.playlist[0].nullFile = false;
+    host.Notify(IPC_TRACK_STARTED);
+    EXPECT_EQ(2, setTextCalls);
+    EXPECT_EQ(huge + "BandSong", ps.Status);
+
+    host.options.playlist.clear();
+    host.Command(WINAMP_BUTTON1);
+    EXPECT_EQ(3, setTextCalls);
+    EXPECT_EQ("", ps.LongStatus);
+}

@@ -1,0 +1,78 @@
+// Reading one track field from the host.
+#include <gtest/gtest.h>
+
+#include "plugin/wa_ipc.h"
+#include "settings/settings.h"
+#include "track/track_info.h"
+#include "track/track_fixture.h"
+
+namespace {
+using FieldTest = TrackTest;
+
+const HostMsg AskTagSeq[] = {Ipc(IPC_GET_EXTENDED_FILE_INFO), {0}};
+const HostMsg AskNothingSeq[] = {{0}};
+} // namespace
+
+TEST_F(FieldTest, TagIsAskedByItsKeyAndTrimmed) {
+    entry().tags["ALBUM"] = " Greatest\tHits \r\n";
+    EXPECT_EQ("Greatest\tHits", format2value(0, SongFile, "ALBUM"));
+    ExpectHostSeq(host, AskTagSeq, "AskTagSeq");
+    EXPECT_EQ(std::vector<std::string>{"ALBUM"}, host.tagQueries());
+}
+
+TEST_F(FieldTest, TagFillingTheWholeBufferIsTakenAs256Characters) {
+    entry().tags["COMMENT"] = std::string(300, 'x');
+    EXPECT_EQ(std::string(256, 'x'), format2value(0, SongFile, "COMMENT"));
+}
+
+TEST_F(FieldTest, MissingTagOrAReplyOtherThanOneGivesNothing) {
+    EXPECT_EQ("", format2value(0, SongFile, "YEAR"));
+    // The host wrote the tag into the buffer, but did not say it succeeded.
+    host.options.tagReply = 2;
+    EXPECT_EQ("", format2value(0, SongFile, "ARTIST"));
+}
+
+TEST_F(FieldTest, CopyIsThePlaylistTitleOfThatPosition) {
+    host.options.playlist.push_back(FakeEntry{"D:\\b.mp3", "  Other Title ", {}});
+    EXPECT_EQ("Band - Song", format2value(0, SongFile, "COPY"));
+    EXPECT_EQ("Other Title", format2value(1, SongFile, "copy"));
+    const HostMsg AskTitlesSeq[] = {{WM_WA_IPC, hostWparam | hostLparam, 0, IPC_GETPLAYLISTTITLE},
+                                    {WM_WA_IPC, hostWparam | hostLparam, 1, IPC_GETPLAYLISTTITLE},
+                                    {0}};
+    ExpectHostSeq(host, AskTitlesSeq, "AskTitlesSeq");
+
+    entry().nullTitle = true;
+    EXPECT_EQ("", format2value(0, SongFile, "COPY"));
+}
+
+TEST_F(FieldTest, FileComesFromThePathWithoutAskingTheHost) {
+    EXPECT_EQ("Band - Song", format2value(0, SongFile, "File"));
+    EXPECT_EQ("a.b", format2value(0, "D:\\My.Music\\a.b.flac", "FILE"));
+    EXPECT_EQ("http://radio.example/live",
+              format2value(0, "http://radio.example/live.mp3", "FILE"));
+    ExpectHostSeq(host, AskNothingSeq, "AskNothingSeq");
+}
+
+TEST_F(FieldTest, PlayStateFollowsTheHostsAnswer) {
+    const std::pair<LRESULT, const char*> cases[] = {
+        {1, "[PLAY]"}, {3, "[PAUSE]"}, {0, "[STOP]"}, {2, "[STOP]"}, {-1, "[STOP]"}};
+    for (const auto& [state, text] : cases) {
+        host.options.playState = state;
+        EXPECT_EQ(text, format2value(0, SongFile, "PlayState")) << "state " << state;
+    }
+    ps.PlayState = {"Играю", "Пауза", ""};
+    host.options.playState = 0;
+    EXPECT_EQ("", format2value(0, SongFile, "PLAYSTATE"));
+}
+
+TEST_F(FieldTest, EmptyPlaylistGivesEmptyFieldsButThePlayState) {
+    host.options.playlist.clear();
+    host.options.playState = 0;
+    for (const char* key : FormatTitleCmd) {
+        const std::string value = format2value(0, "", key);
+        if (std::string(key) == "PLAYSTATE")
+            EXPECT_EQ("[STOP]", value);
+        else
+            EXPECT_EQ("", value) << key;
+    }
+}
