@@ -1,5 +1,7 @@
 #include "dialog/dialog_driver.h"
 
+#include <gtest/gtest.h>
+
 #include "plugin/gen_Lumtra.h"
 #include "settings/settings.h"
 
@@ -46,6 +48,7 @@ HWND RunConfigDialog(const std::function<void(HWND)>& script) {
     if (timer) KillTimer(nullptr, timer);
     timer = 0;
     pendingScript = nullptr;
+    if (!seenDialog) ADD_FAILURE() << "the settings dialog did not open";
     return seenDialog;
 }
 

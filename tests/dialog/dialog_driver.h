@@ -7,7 +7,7 @@
 #include <vector>
 
 // Runs config(); once the dialog is up, `script` gets its window. A dialog the script leaves
-// open is cancelled. Returns the dialog window seen (nullptr when none came up).
+// open is cancelled. Returns the dialog window seen; a dialog that never came up fails the test.
 HWND RunConfigDialog(const std::function<void(HWND dlg)>& script);
 
 // ---- what a user does
