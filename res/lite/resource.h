@@ -35,6 +35,11 @@
 
 #define IDC_Default 3
 
+/* Controls the code never addresses (the separator line). */
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
+
 /* The string-table entry holding the INI key of the language name. */
 #define IDS_ININameLang 65520
 

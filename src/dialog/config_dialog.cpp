@@ -1,7 +1,236 @@
 #include "dialog/config_dialog.h"
 
+#include <initializer_list>
+#include <string>
+
+#include "plugin/gen_Lumtra.h"
+#include "settings/settings.h"
+#include "support/owners.h"
+#include "support/supportLumtra.h"
+#include "support/window_text.h"
+
+namespace {
+// Width in pixels of the opened lists of the boxes whose items are long templates or names.
+constexpr WPARAM WideDropWidth = 300;
+
+// Clearing order of the combo boxes, and the ones whose opened list is wider than the box.
+constexpr int ComboIds[] = {IDC_Lang,       IDC_CustomQIP, IDC_Picture, IDC_Status,
+                            IDC_LongStatus, IDC_Tray,      IDC_DelayV,  IDC_VirtPlayState};
+constexpr int WideComboIds[] = {IDC_Lang, IDC_Picture, IDC_Status, IDC_LongStatus, IDC_Tray};
+
+// ---- one wrapper per message the dialog sends its controls
+void ComboResetContent(HWND combo) {
+    SendMessageA(combo, CB_RESETCONTENT, 0, 0);
+}
+void ComboSetDroppedWidth(HWND combo, WPARAM pixels) {
+    SendMessageA(combo, CB_SETDROPPEDWIDTH, pixels, 0);
+}
+void ComboAddString(HWND combo, const std::string& item) {
+    SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+}
+LRESULT ComboSelectString(HWND combo, const std::string& prefix) {
+    return SendMessageA(combo, CB_SELECTSTRING, static_cast<WPARAM>(-1),
+                        reinterpret_cast<LPARAM>(prefix.c_str()));
+}
+void ComboSetText(HWND combo, const std::string& text) {
+    SendMessageA(combo, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+LRESULT ComboGetCount(HWND combo) {
+    return SendMessageA(combo, CB_GETCOUNT, 0, 0);
+}
+LRESULT ComboGetItemLength(HWND combo, WPARAM index) {
+    return SendMessageA(combo, CB_GETLBTEXTLEN, index, 0);
+}
+void ComboGetItem(HWND combo, WPARAM index, char* buffer) {
+    SendMessageA(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(buffer));
+}
+
+HWND Item(HWND dlg, int id) {
+    return GetDlgItem(dlg, id);
+}
+
+bool IsValueButton(int id) {
+    const TDlgControlType kind = DlgControlsTypes(id);
+    return kind == DlgControlTypeCheck || kind == DlgControlTypeRadio;
+}
+
+bool Checked(HWND dlg, int id) {
+    return IsDlgButtonChecked(dlg, id) == BST_CHECKED;
+}
+
+// ---- showing a record
+
+void CaptionText2Dlg(HWND dlg, int id, const std::string& text) {
+    const HWND control = Item(dlg, id);
+    if (!IsWindowL(control)) return;
+    if (DlgControlsTypes(id) == DlgControlTypeCombo) {
+        // Items as stored: a "\n" in a template stays two characters in the list.
+        for (const std::string& item : ListItems(text))
+            ComboAddString(control, item);
+    } else {
+        SetWindowTextA(control, StringCPP2String(text).c_str());
+    }
+}
+
+void ValueText2Dlg(HWND dlg, int id, const std::string& value) {
+    if (IsValueButton(id)) {
+        CheckDlgButton(dlg, id, GetControlValueB(id, value) ? BST_CHECKED : BST_UNCHECKED);
+    } else if (DlgControlsTypes(id) == DlgControlTypeCombo) {
+        const HWND combo = Item(dlg, id);
+        if (!IsWindowL(combo)) return;
+        // The first item the value begins, case ignored; otherwise the value as typed text.
+        if (ComboSelectString(combo, value) == CB_ERR) ComboSetText(combo, value);
+    }
+}
+
+// A language the language box does not offer would leave the box empty, and OK would then store
+// the settings under a nameless section that the next start never reads. The shown language is
+// therefore always offered.
+void OfferShownLanguage(HWND dlg, const std::string& language) {
+    const HWND combo = Item(dlg, IDC_Lang);
+    if (language.empty() || !IsWindowL(combo)) return;
+    if (SendMessageA(combo, CB_GETCURSEL, 0, 0) != CB_ERR) return;
+    ComboAddString(combo, language);
+    ComboSelectString(combo, language);
+}
+
+void SetDlgEn(HWND dlg, int id, bool enabled) {
+    const HWND control = Item(dlg, id);
+    if (control && IsWindowL(control)) EnableWindow(control, enabled);
+}
+
+void ReEnableControls(HWND dlg, const TPS& record) {
+    const auto on = [&record](int id) { return GetControlValueB(id, record.DlgControlsV[id]); };
+    for (int id = IDC_Enable + 1; id <= DlgControlsLast; ++id)
+        SetDlgEn(dlg, id, on(IDC_Enable));
+    SetDlgEn(dlg, IDC_CustomQIP, on(IDC_AllQIPNo));
+    // Changing the caption cannot go with the condition that the caption is the configured one.
+    const bool statusAllowed = on(IDC_Enable) && (on(IDC_IfAny) || !on(IDC_IfStatus));
+    SetDlgEn(dlg, IDC_SetStatus, statusAllowed);
+    SetDlgEn(dlg, IDC_Status, statusAllowed);
+}
+
+void Load2dialog(HWND dlg, const TPS& record) {
+    try {
+        for (int id : ComboIds)
+            ComboResetContent(Item(dlg, id));
+        for (int id : WideComboIds)
+            ComboSetDroppedWidth(Item(dlg, id), WideDropWidth);
+        // Every list is complete before any value is selected in it.
+        for (int id = DlgControlsFirst; id <= DlgControlsLast; ++id)
+            CaptionText2Dlg(dlg, id, record.DlgControlsC[id]);
+        for (int id = DlgControlsFirst; id <= DlgControlsLast; ++id)
+            ValueText2Dlg(dlg, id, record.DlgControlsV[id]);
+        OfferShownLanguage(dlg, record.DlgControlsV[IDC_Lang]);
+        ReEnableControls(dlg, record);
+    } catch (...) {
+    }
+}
+
+// ---- reading the dialog back
+
+void Dlg2ValueText(HWND dlg, int id, TPS& into) {
+    if (IsValueButton(id))
+        into.DlgControlsV[id] = Value2ValueText(Checked(dlg, id));
+    else if (DlgControlsTypes(id) == DlgControlTypeCombo)
+        into.DlgControlsV[id] = Value2ValueText(sGetWindowCaption(Item(dlg, id)));
+}
+
+std::string ComboListText(HWND combo) {
+    std::string list;
+    const LRESULT count = ComboGetCount(combo);
+    for (LRESULT i = 0; i < count; ++i) {
+        const LRESULT length = ComboGetItemLength(combo, static_cast<WPARAM>(i));
+        if (length < 0) continue;
+        LocalBuffer item(static_cast<size_t>(length) + 2);
+        if (!item) continue;
+        ComboGetItem(combo, static_cast<WPARAM>(i), item.get());
+        list += ListDelim;
+        list.append(item.get(), strnlen(item.get(), item.size()));
+    }
+    return list + ListDelim;
+}
+
+void Dlg2CaptionText(HWND dlg, int id, TPS& into) {
+    const HWND control = Item(dlg, id);
+    if (DlgControlsTypes(id) == DlgControlTypeCombo) {
+        if (IsWindowL(control)) into.DlgControlsC[id] = ComboListText(control);
+    } else {
+        into.DlgControlsC[id] = Value2ValueText(sGetWindowTitle(control));
+    }
+}
+
+void SaveDialog(HWND dlg) {
+    for (int id = DlgControlsFirst; id <= DlgControlsLast; ++id)
+        Dlg2ValueText(dlg, id, ps);
+    for (int id = DlgControlsFirst; id <= DlgControlsLast; ++id)
+        Dlg2CaptionText(dlg, id, ps);
+}
+
+// The enable rules for the live settings with the states of the clicked group taken from the
+// dialog. The live settings themselves stay as they are until OK.
+void ReEnableWithDialogStates(HWND dlg, std::initializer_list<int> fromDialog) {
+    TPS working = ps;
+    for (int id : fromDialog)
+        Dlg2ValueText(dlg, id, working);
+    ReEnableControls(dlg, working);
+}
+
+// ---- the handlers
+
+void OnOK(HWND dlg) {
+    SaveDialog(dlg);
+    config_write();
+    config_apply();
+    EndDialog(dlg, IDOK);
+}
+
+void OnLanguageChosen(HWND dlg) {
+    TPS chosen = defPS;
+    Load2(chosen, IniFileName(), Value2ValueText(sGetWindowCaption(Item(dlg, IDC_Lang))));
+    Load2dialog(dlg, chosen);
+}
+
+void OnRadioClicked(HWND dlg, int id) {
+    // Each radio button starts a group of its own, so the dialog manager leaves the pair alone.
+    CheckRadioButton(dlg, IDC_AllQIP, IDC_AllQIPNo, id);
+    ReEnableWithDialogStates(dlg, {IDC_AllQIP, IDC_AllQIPNo});
+}
+
+void OnConditionClicked(HWND dlg) {
+    if (IsDlgButtonChecked(dlg, IDC_IfAny) != BST_CHECKED &&
+        IsDlgButtonChecked(dlg, IDC_IfStatus) != BST_UNCHECKED)
+        CheckDlgButton(dlg, IDC_SetStatus, BST_UNCHECKED);
+    ReEnableWithDialogStates(dlg, {IDC_IfAny, IDC_IfStatus});
+}
+
+void OnCommand(HWND dlg, WPARAM wParam) {
+    const int id = LOWORD(wParam);
+    switch (id) {
+    case IDOK: OnOK(dlg); break;
+    case IDCANCEL: EndDialog(dlg, IDCANCEL); break;
+    case IDC_Default: Load2dialog(dlg, defPS); break;
+    case IDC_Lang:
+        if (HIWORD(wParam) == CBN_SELCHANGE) OnLanguageChosen(dlg);
+        break;
+    case IDC_AllQIP:
+    case IDC_AllQIPNo: OnRadioClicked(dlg, id); break;
+    case IDC_IfStatus:
+    case IDC_IfAny: OnConditionClicked(dlg); break;
+    case IDC_Enable: ReEnableWithDialogStates(dlg, {IDC_Enable}); break;
+    default: break;
+    }
+}
+} // namespace
+
 INT_PTR CALLBACK ConfigProc(HWND hwndDlg, UINT uMsg, WPARAM wParam, LPARAM) {
-    if (uMsg == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL))
-        EndDialog(hwndDlg, LOWORD(wParam));
+    try {
+        switch (uMsg) {
+        case WM_INITDIALOG: Load2dialog(hwndDlg, ps); break;
+        case WM_COMMAND: OnCommand(hwndDlg, wParam); break;
+        default: break;
+        }
+    } catch (...) {
+    }
     return 0;
 }

@@ -1,7 +1,125 @@
 #include "plugin/tray.h"
 
-void do_icons() {}
+#include <cstring>
 
-void OnTrayMessage(LPARAM) {}
+#include "plugin/gen_Lumtra.h"
+#include "plugin/wa_ipc.h"
+#include "settings/settings.h"
+#include "support/desktop.h"
+#include "support/owners.h"
+#include "support/supportLumtra.h"
 
-void RefreshTrayTip() {}
+uint32_t shell32_ver = 400;
+
+const TShellVersionSource& RealShellVersionSource() {
+    static const TShellVersionSource real{"shell32.dll", &::GetProcAddress};
+    return real;
+}
+TShellVersionSource ShellVersionSource = RealShellVersionSource();
+
+namespace {
+// The shell's published version record and entry point.
+struct TDllVersionInfo {
+    DWORD cbSize;
+    DWORD dwMajorVersion;
+    DWORD dwMinorVersion;
+    DWORD dwBuildNumber;
+    DWORD dwPlatformID;
+};
+static_assert(sizeof(TDllVersionInfo) == 20);
+using TDllGetVersion = HRESULT(CALLBACK*)(TDllVersionInfo*);
+
+// A line break this close to the end of the field is a better place to cut than the field's
+// last byte: the tooltip then ends with whole lines.
+constexpr size_t LineCutReach = 32;
+
+PNOTIFYICONDATAA IconRecord() {
+    return reinterpret_cast<PNOTIFYICONDATAA>(&ps.TrayIcon);
+}
+
+// How many bytes of text go into the tooltip field: all of a short text; of a longer one as many
+// whole characters as fit, pulled back to a nearby line break, and never splitting a CR LF pair.
+size_t TipLength(const std::string& text) {
+    if (text.size() <= TrayTipMax) return text.size();
+    const char* s = text.c_str();
+    size_t cut = 0; // whole characters only, for the double-byte code pages
+    while (cut < TrayTipMax) {
+        const size_t next = static_cast<size_t>(CharNextA(s + cut) - s);
+        if (next <= cut || next > TrayTipMax) break;
+        cut = next;
+    }
+    for (size_t i = cut; i > 0 && cut - i < LineCutReach; --i)
+        if (s[i - 1] == '\r' && s[i] == '\n') return i - 1;
+    if (cut > 0 && s[cut - 1] == '\r' && s[cut] == '\n') --cut;
+    return cut;
+}
+
+void ShowWinampMenu() {
+    const HWND host = plugin.hwndParent;
+    const auto menu = reinterpret_cast<HMENU>(SendMessageA(host, WM_WA_IPC, 0, IPC_GET_HMENU));
+    POINT at{};
+    Desktop.GetCursorPos(&at);
+    // Without the foreground the menu would not close when the user clicks elsewhere.
+    Desktop.SetForegroundWindow(host);
+    Desktop.TrackPopupMenu(menu, 0, at.x, at.y, 0, host, nullptr);
+}
+} // namespace
+
+uint32_t GetShellVer() {
+    LoadedLibrary shell(ShellVersionSource.library);
+    if (!shell) return shell32_ver;
+    const auto get = reinterpret_cast<TDllGetVersion>(
+        reinterpret_cast<void*>(ShellVersionSource.GetProcAddress(shell.get(), "DllGetVersion")));
+    if (get) {
+        TDllVersionInfo info{};
+        info.cbSize = sizeof info;
+        if (get(&info) == NOERROR) shell32_ver = info.dwMajorVersion * 100 + info.dwMinorVersion;
+    }
+    return shell32_ver;
+}
+
+void SetToolTipText(const std::string& text) {
+    char* tip = ps.TrayIcon.szTip;
+    std::memset(tip, 0, sizeof ps.TrayIcon.szTip);
+    std::memcpy(tip, text.data(), TipLength(text));
+}
+
+void do_icons() {
+    try {
+        TNOTIFYICONDATA2& icon = ps.TrayIcon;
+        // Only the version 6.00 shell takes the whole record; later ones read the shell-5 form.
+        if (GetShellVer() == 600)
+            icon.cbSize = NOTIFYICONDATA_FULL_SIZE;
+        else if (GetShellVer() >= 500)
+            icon.cbSize = NOTIFYICONDATA_V2_SIZE_L;
+        else
+            icon.cbSize = NOTIFYICONDATA_V1_SIZE_L;
+        icon.Wnd = plugin.hwndParent;
+        icon.uID = IDC_TRAYICON;
+        Desktop.Shell_NotifyIconA(NIM_DELETE, IconRecord());
+        if (!GetControlValueB(IDC_Enable) || !GetControlValueB(IDC_SetTray)) return;
+        icon.uFlags = NIF_ICON | NIF_TIP | NIF_MESSAGE;
+        icon.uCallbackMessage = dwTRAY_MSG;
+        icon.hIcon = LoadIconA(plugin.hDllInstance, "MAINICON");
+        SetToolTipText(StringCPP2String(ps.Tray));
+        Desktop.Shell_NotifyIconA(NIM_ADD, IconRecord());
+        // From now on every modification changes the tooltip only.
+        icon.uFlags = NIF_TIP;
+    } catch (...) {
+    }
+}
+
+void OnTrayMessage(LPARAM lParam) {
+    if (!GetControlValueB(IDC_SetTray)) return;
+    switch (LOWORD(lParam)) {
+    case WM_RBUTTONUP: ShowWinampMenu(); break;
+    case WM_LBUTTONUP: Desktop.SetForegroundWindow(plugin.hwndParent); break;
+    default: break;
+    }
+}
+
+void RefreshTrayTip() {
+    if (!GetControlValueB(IDC_SetTray)) return;
+    SetToolTipText(ps.Tray);
+    Desktop.Shell_NotifyIconA(NIM_MODIFY, IconRecord());
+}

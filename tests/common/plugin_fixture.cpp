@@ -3,9 +3,20 @@
 #include "common/files.h"
 #include "plugin/gen_Lumtra.h"
 #include "settings/settings.h"
+#include "support/desktop.h"
+
+namespace {
+// The real tray is left alone: under Wine every icon added and removed costs seconds, and tests
+// that look at the tray record the calls themselves.
+BOOL WINAPI QuietTray(DWORD, PNOTIFYICONDATAA) {
+    return TRUE;
+}
+} // namespace
 
 void PluginTest::SetUp() {
     LoadTimeInit();
+    Desktop = RealDesktop();
+    Desktop.Shell_NotifyIconA = &QuietTray;
     plugin.hDllInstance = GetModuleHandleA(nullptr);
     ini = IniFileName();
     DeleteFileIfAny(ini);
@@ -14,5 +25,6 @@ void PluginTest::SetUp() {
 void PluginTest::TearDown() {
     // A test that left the hook in place must not leave it pointing at a dead window.
     lpWndProcOld = nullptr;
+    Desktop = RealDesktop();
     DeleteFileIfAny(ini);
 }
