@@ -29,7 +29,7 @@ TDlgControlsAr MakeDefCaptions() {
     c[IDC_Picture] = PictureList;
     c[IDC_Status] = StatusList;
     c[IDC_SetTray] = "Показывать иконку в \\nтрее (свой статус)";
-    c[IDC_About] = "v1.10 - gen_Lumtra: музыка из Winamp в статусе QIP и R&Q";
+    c[IDC_About] = "v1.10 - gen_Lumtra: Winamp в статусе QIP/RnQ";
     c[IDC_CustomQIP] = "";
     c[IDC_AllQIP] = "Всех запущенных копий QIP // RnQ";
     c[IDC_AllQIPNo] = "Только для";
