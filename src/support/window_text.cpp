@@ -17,7 +17,8 @@ std::string TextOf(const LocalBuffer& b) {
 } // namespace
 
 bool IsWindowL(HWND h) {
-    return h != nullptr && IsWindow(h);
+    // A client that stopped answering during this pass counts as gone until the pass ends.
+    return h != nullptr && IsWindow(h) && !IsUnanswering(h);
 }
 
 std::string sGetWindowClass(HWND h) {
