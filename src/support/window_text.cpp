@@ -11,6 +11,15 @@ size_t TextBufferSize(LRESULT reported) {
     return static_cast<size_t>(std::clamp<LRESULT>(reported, 0, MaxWindowTextLength)) + 2;
 }
 
+// The length of a window's title. For another program's window it is asked with the bounded
+// send: Wine answers GetWindowTextLengthA by sending WM_GETTEXTLENGTH without any time-out.
+LRESULT TitleLength(HWND h) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    if (pid == GetCurrentProcessId()) return GetWindowTextLengthA(h);
+    return SendToWindow(h, WM_GETTEXTLENGTH, 0, 0);
+}
+
 std::string TextOf(const LocalBuffer& b) {
     return b ? std::string(b.get(), strnlen(b.get(), b.size())) : std::string();
 }
@@ -30,7 +39,7 @@ std::string sGetWindowClass(HWND h) {
 
 std::string sGetWindowTitle(HWND h) {
     if (!IsWindowL(h)) return {};
-    LocalBuffer b(TextBufferSize(GetWindowTextLengthA(h)));
+    LocalBuffer b(TextBufferSize(TitleLength(h)));
     if (b) GetWindowTextA(h, b.get(), static_cast<int>(b.size()));
     return TextOf(b);
 }
@@ -45,7 +54,7 @@ std::string sGetWindowCaption(HWND h) {
 bool sGetWindowClassAndTitle(HWND h, std::string& Title, std::string& ClassName,
                              std::string& Caption) {
     if (!IsWindowL(h)) return false;
-    const size_t size = std::max({size_t{1024}, TextBufferSize(GetWindowTextLengthA(h)),
+    const size_t size = std::max({size_t{1024}, TextBufferSize(TitleLength(h)),
                                   TextBufferSize(SendToWindow(h, WM_GETTEXTLENGTH, 0, 0))});
     LocalBuffer b(size);
     if (!b) return false;
