@@ -62,7 +62,8 @@ bool SetStatus(HWND wParent) {
 void SetText() {
     TSendPass pass; // a hung client is waited for once in this update, not at every message
     TWindowsAr forms = nilTWindowsAr;
-    for (const TICQClient& c : ICQClients) AddClassName(forms.szClass, c.szStatusClass);
+    for (const TICQClient& c : ICQClients)
+        AddClassName(forms.szClass, c.szStatusClass);
     if (FindChildsWindows(nullptr, forms) == 0) return;
 
     if (GetControlValueB(IDC_SaveRestore)) StoreStatuses(forms);

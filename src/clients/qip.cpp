@@ -141,7 +141,8 @@ bool SetStatus_QIP(HWND wParent) {
         }
         if (IsWindowL(c.wCombo)) ComboSetCurSel(c.wCombo, old);
     }
-    if (IsWindowL(c.wCombo) && GetControlValueB(IDC_SetPicture)) ComboSetCurSel(c.wCombo, ps.Picture);
+    if (IsWindowL(c.wCombo) && GetControlValueB(IDC_SetPicture))
+        ComboSetCurSel(c.wCombo, ps.Picture);
     if (IsWindowL(c.wStatus) && GetControlValueB(IDC_SetStatus)) EditSetText(c.wStatus, ps.Status);
     if (IsWindowL(c.wLongStatus) && GetControlValueB(IDC_SetLongStatus))
         EditSetText(c.wLongStatus, ps.LongStatus);

@@ -21,7 +21,7 @@ void StoreOne(HWND form) {
         // Its form has gone: the slot is free again. A form that merely fails to answer in this
         // update keeps its slot, or its first status would be lost.
         if (!s.wnd || !IsWindow(s.wnd)) s.wnd = nullptr;
-        if (s.wnd && s.wnd == form) return;      // known; its first status is kept
+        if (s.wnd && s.wnd == form) return; // known; its first status is kept
     }
     for (TQIPState& s : slots) {
         if (s.wnd) continue;
@@ -39,7 +39,8 @@ void StoreOne(HWND form) {
 } // namespace
 
 void StoreStatuses(const TWindowsAr& forms) {
-    for (int i = 0; i < forms.wwCounter; ++i) StoreOne(forms.windows[static_cast<size_t>(i)]);
+    for (int i = 0; i < forms.wwCounter; ++i)
+        StoreOne(forms.windows[static_cast<size_t>(i)]);
 }
 
 void RestoreStatuses() {

@@ -7,8 +7,8 @@
 
 namespace {
 int passDepth = 0;
-std::vector<DWORD> silentThreads;     // threads that failed to answer in the current pass
-std::vector<DWORD> answeringThreads;  // threads that answered the probe in the current pass
+std::vector<DWORD> silentThreads;    // threads that failed to answer in the current pass
+std::vector<DWORD> answeringThreads; // threads that answered the probe in the current pass
 
 DWORD ThreadOf(HWND h) {
     return GetWindowThreadProcessId(h, nullptr);

@@ -31,7 +31,9 @@ bool IsWindowL(HWND h) {
 }
 
 std::string sGetWindowClass(HWND h) {
-    if (!IsWindowL(h)) return {};
+    // Read for every top-level window at every update: no separate existence test, since
+    // GetClassNameA of a window that is gone fails and leaves the buffer empty anyway.
+    if (!h || IsUnanswering(h)) return {};
     LocalBuffer b(1024);
     if (b) GetClassNameA(h, b.get(), 1024);
     return TextOf(b);

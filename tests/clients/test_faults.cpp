@@ -38,19 +38,30 @@ TEST_F(FaultsTest, HungClientDoesNotHoldTheUpdateNorWinamp) {
     hungProcess.Hang(60000); // far longer than any update may take
 
     // Someone asks Winamp's window something while the update runs.
-    std::atomic<bool> answered{false};
-    std::thread asker([&] { answered = Answers(winamp.hwnd(), 30000); });
+    std::atomic<bool> started{false}, finished{false}, answered{false};
+    std::thread asker([&] {
+        started = true;
+        DWORD_PTR r = 0;
+        answered = SendMessageTimeoutA(winamp.hwnd(), WM_NULL, 0, 0, SMTO_NORMAL, 30000, &r) != 0;
+        finished = true;
+    });
+    while (!started)
+        Sleep(1);
     SetText();
     // The update is over while the hung client is still hung: it did not wait for it.
     EXPECT_FALSE(Answers(hung["form"], 200));
-    PumpMessages();
+    for (int i = 0; i < 1000 && !finished; ++i) {
+        PumpMessages(); // Winamp's message loop
+        Sleep(5);
+    }
     asker.join();
     EXPECT_TRUE(answered) << "Winamp's window did not answer";
 
     // The clients that answer got their status; the hung one holds no slot.
     EXPECT_EQ(1, clients.State("q1.form").confirmations);
     EXPECT_EQ(1, clients.State("r1.form").confirmations);
-    for (const TQIPState& s : ps.SaveData) EXPECT_NE(hung["form"], s.wnd);
+    for (const TQIPState& s : ps.SaveData)
+        EXPECT_NE(hung["form"], s.wnd);
     hungProcess.Kill();
 }
 
@@ -92,10 +103,10 @@ TEST(WindowTexts, AbsurdReportedLengthsAreCapped) {
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = "LumtraBragging";
     RegisterClassA(&wc);
-    HWND h = CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 1, 1, nullptr, nullptr,
-                             wc.hInstance, nullptr);
-    for (LRESULT length : {LRESULT{-7}, LRESULT{0x7FFFFFFF}, LRESULT{300} * 1024 * 1024,
-                           static_cast<LRESULT>(-1)}) {
+    HWND h = CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance,
+                             nullptr);
+    for (LRESULT length :
+         {LRESULT{-7}, LRESULT{0x7FFFFFFF}, LRESULT{300} * 1024 * 1024, static_cast<LRESULT>(-1)}) {
         reportedLength = length;
         const std::string caption = sGetWindowCaption(h);
         EXPECT_LE(caption.size(), static_cast<size_t>(MaxWindowTextLength) + 1) << length;

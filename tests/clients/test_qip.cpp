@@ -34,12 +34,11 @@ const Msg SetVisibleQipSeq[] = {{"combo", CB_SETCURSEL, sent | wparam, 5},
                                 {"edit1", WM_SETTEXT, sent | text, 0, 0, "Artist - Title"},
                                 {}};
 // No picture resolved: the selection is cleared.
-const Msg SetNoPictureQipSeq[] = {
-    {"combo", CB_SETCURSEL, sent | wparam, 0},
-    {"combo", CB_SETCURSEL, sent | wparam, static_cast<WPARAM>(-1)},
-    {"ok", WM_LBUTTONDOWN, sent | wparam | lparam, MK_LBUTTON, At11},
-    {"ok", WM_LBUTTONUP, sent | wparam | lparam, MK_LBUTTON, At11},
-    {}};
+const Msg SetNoPictureQipSeq[] = {{"combo", CB_SETCURSEL, sent | wparam, 0},
+                                  {"combo", CB_SETCURSEL, sent | wparam, static_cast<WPARAM>(-1)},
+                                  {"ok", WM_LBUTTONDOWN, sent | wparam | lparam, MK_LBUTTON, At11},
+                                  {"ok", WM_LBUTTONUP, sent | wparam | lparam, MK_LBUTTON, At11},
+                                  {}};
 const Msg NothingSeq[] = {{}};
 
 class QipTest : public ClientsTest {

@@ -40,13 +40,14 @@ const Msg SetVisibleCompatibleRnqSeq[] = {
     {"form", WM_LBUTTONUP, sent | wparam | lparam, 0, Cell5},
     {"edit1", WM_SETTEXT, sent | text, 0, 0, "Слушаю"},
     {}};
-const Msg SetNoPictureRnqSeq[] = {{"form", WM_LBUTTONDOWN, sent | wparam | lparam, MK_LBUTTON, Cell0},
-                                  {"form", WM_LBUTTONUP, sent | wparam | lparam, 0, Cell0},
-                                  {"memo1", WM_SETTEXT, sent | text, 0, 0, "Artist - Title"},
-                                  {"form", WM_KEYDOWN, sent | wparam, VK_RETURN},
-                                  {"form", WM_KEYUP, sent | wparam, VK_RETURN},
-                                  {"form", WM_SYSCOMMAND, sent | wparam, SC_CLOSE},
-                                  {}};
+const Msg SetNoPictureRnqSeq[] = {
+    {"form", WM_LBUTTONDOWN, sent | wparam | lparam, MK_LBUTTON, Cell0},
+    {"form", WM_LBUTTONUP, sent | wparam | lparam, 0, Cell0},
+    {"memo1", WM_SETTEXT, sent | text, 0, 0, "Artist - Title"},
+    {"form", WM_KEYDOWN, sent | wparam, VK_RETURN},
+    {"form", WM_KEYUP, sent | wparam, VK_RETURN},
+    {"form", WM_SYSCOMMAND, sent | wparam, SC_CLOSE},
+    {}};
 const Msg SetLastControlsRnqSeq[] = {{"edit2", WM_SETTEXT, sent | text, 0, 0, "Слушаю"},
                                      {"memo2", WM_SETTEXT, sent | text, 0, 0, "Artist - Title"},
                                      {"form", WM_KEYDOWN, sent | wparam, VK_RETURN},
@@ -73,10 +74,12 @@ TEST(Index2Pos, GridPointsAndClampedIndexes) {
     struct {
         int index;
         LONG x, y;
-    } const cases[] = {{0, 20, 50},       {6, 200, 50},        {7, 20, 75},
-                       {11, 140, 75},     {34, 200, 150},      {-1, 20, 50},
-                       {INT_MIN, 20, 50}, {18339, 200, 65525}, {18340, 200, 65525},
-                       {2000000000, 200, 65525}, {INT_MAX, 200, 65525}};
+    } const cases[] = {{0, 20, 50},          {6, 200, 50},
+                       {7, 20, 75},          {11, 140, 75},
+                       {34, 200, 150},       {-1, 20, 50},
+                       {INT_MIN, 20, 50},    {18339, 200, 65525},
+                       {18340, 200, 65525},  {2000000000, 200, 65525},
+                       {INT_MAX, 200, 65525}};
     for (const auto& c : cases) {
         const POINT p = Index2Pos(c.index);
         EXPECT_EQ(c.x, p.x) << c.index;

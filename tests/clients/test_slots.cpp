@@ -12,15 +12,15 @@
 
 namespace {
 // R&Q's picture cannot be read, so its slot holds picture 0, which is clicked back.
-const Msg RestoreRnqSeq[] = {{"form", WM_LBUTTONDOWN, sent | wparam | lparam, MK_LBUTTON,
-                              MAKELPARAM(20, 50)},
-                             {"form", WM_LBUTTONUP, sent | wparam | lparam, 0, MAKELPARAM(20, 50)},
-                             {"edit1", WM_SETTEXT, sent | text, 0, 0, "Работаю"},
-                             {"memo1", WM_SETTEXT, sent | text, 0, 0, "дома"},
-                             {"form", WM_KEYDOWN, sent | wparam, VK_RETURN},
-                             {"form", WM_KEYUP, sent | wparam, VK_RETURN},
-                             {"form", WM_SYSCOMMAND, sent | wparam, SC_CLOSE},
-                             {}};
+const Msg RestoreRnqSeq[] = {
+    {"form", WM_LBUTTONDOWN, sent | wparam | lparam, MK_LBUTTON, MAKELPARAM(20, 50)},
+    {"form", WM_LBUTTONUP, sent | wparam | lparam, 0, MAKELPARAM(20, 50)},
+    {"edit1", WM_SETTEXT, sent | text, 0, 0, "Работаю"},
+    {"memo1", WM_SETTEXT, sent | text, 0, 0, "дома"},
+    {"form", WM_KEYDOWN, sent | wparam, VK_RETURN},
+    {"form", WM_KEYUP, sent | wparam, VK_RETURN},
+    {"form", WM_SYSCOMMAND, sent | wparam, SC_CLOSE},
+    {}};
 const Msg NothingSeq[] = {{}};
 
 class SlotsTest : public ClientsTest {
@@ -121,7 +121,8 @@ TEST_F(SlotsTest, WithAll21SlotsHeldANewFormIsServedButNotStored) {
     SetText();
     EXPECT_EQ(-1, SlotOf(q1["form"]));
     EXPECT_EQ(1, clients.State("q1.form").confirmations);
-    for (HWND h : held) DestroyWindow(h);
+    for (HWND h : held)
+        DestroyWindow(h);
 }
 
 TEST_F(SlotsTest, SwitchingOffRestoresOnlyWhereTheClientShowsSomethingElse) {
@@ -141,7 +142,8 @@ TEST_F(SlotsTest, SwitchingOffRestoresOnlyWhereTheClientShowsSomethingElse) {
     const auto got = clients.Records();
     ok_sequence(got, "q1", NothingSeq, "QIP already shows its stored status");
     ok_sequence(got, "r1", RestoreRnqSeq, "R&Q gets its stored status back");
-    for (const TQIPState& s : ps.SaveData) EXPECT_EQ(nullptr, s.wnd);
+    for (const TQIPState& s : ps.SaveData)
+        EXPECT_EQ(nullptr, s.wnd);
 
     // A second switch-off (quit after the dialog switched the plugin off) sends nothing.
     config_apply();

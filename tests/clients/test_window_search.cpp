@@ -53,14 +53,16 @@ std::vector<HWND> Found(const TWindowsAr& ww) {
 
 TWindowsAr ClassSearch(std::initializer_list<const char*> classes) {
     TWindowsAr ww = nilTWindowsAr;
-    for (const char* c : classes) AddClassName(ww.szClass, c);
+    for (const char* c : classes)
+        AddClassName(ww.szClass, c);
     return ww;
 }
 } // namespace
 
 TEST(WindowSearch, EmptyCriteriaTakeTheFirst21InEnumerationOrder) {
     Family f;
-    for (int i = 0; i < 25; ++i) f.Add("LumtraPlain");
+    for (int i = 0; i < 25; ++i)
+        f.Add("LumtraPlain");
     TWindowsAr ww = nilTWindowsAr;
     EXPECT_EQ(21, FindChildsWindows(f.parent, ww));
     EXPECT_EQ(std::vector<HWND>(f.children.begin(), f.children.begin() + 21), Found(ww));
@@ -103,7 +105,8 @@ TEST(WindowSearch, TitleAndCaptionIgnoreCaseAndAreOnlyReadWhenNeeded) {
 
 TEST(WindowSearch, ASecondSearchOnTheSameRecordAppendsUpTo21) {
     Family f;
-    for (int i = 0; i < 15; ++i) f.Add("LumtraPlain");
+    for (int i = 0; i < 15; ++i)
+        f.Add("LumtraPlain");
     TWindowsAr ww = nilTWindowsAr;
     EXPECT_EQ(15, FindChildsWindows(f.parent, ww));
     EXPECT_EQ(21, FindChildsWindows(f.parent, ww));
@@ -115,7 +118,8 @@ class TopLevelSearch : public ClientsTest {};
 
 // Top-level windows are enumerated for a zero parent, also where EnumChildWindows finds none.
 TEST_F(TopLevelSearch, ZeroParentFindsTheFormsOfAnotherProcessUpTo21) {
-    for (int i = 0; i < 25; ++i) clients.Qip("q" + std::to_string(i));
+    for (int i = 0; i < 25; ++i)
+        clients.Qip("q" + std::to_string(i));
     TWindowsAr ww = ClassSearch({"TCusForm", "TxStatusForm"});
     EXPECT_EQ(21, FindChildsWindows(nullptr, ww));
     for (HWND h : Found(ww)) {

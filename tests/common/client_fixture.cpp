@@ -18,8 +18,8 @@ BOOL WINAPI RecSetCursorPos(int x, int y) {
     return TRUE;
 }
 void WINAPI RecMouseEvent(DWORD flags, DWORD dx, DWORD dy, DWORD data, ULONG_PTR) {
-    DesktopRecorder::calls.push_back({"mouse_event", flags, static_cast<int>(dx),
-                                      static_cast<int>(dy)});
+    DesktopRecorder::calls.push_back(
+        {"mouse_event", flags, static_cast<int>(dx), static_cast<int>(dy)});
     (void)data;
 }
 BOOL WINAPI RecSetForegroundWindow(HWND h) {
@@ -75,5 +75,6 @@ void ClientsTest::OnlyOn(std::initializer_list<int> ids) {
     for (int id : {IDC_IfAny, IDC_IfPicture, IDC_IfStatus, IDC_SetPicture, IDC_SetStatus,
                    IDC_SetLongStatus, IDC_Compatible})
         Switch(id, false);
-    for (int id : ids) Switch(id, true);
+    for (int id : ids)
+        Switch(id, true);
 }

@@ -46,10 +46,8 @@ bool IgnoredMessage(UINT m) {
     case WM_WINDOWPOSCHANGED:
     case WM_NCCALCSIZE:
     case WM_MOVE:
-    case WM_SIZE:
-        return true;
-    default:
-        return m >= 0xC000; // registered messages
+    case WM_SIZE: return true;
+    default: return m >= 0xC000; // registered messages
     }
 }
 

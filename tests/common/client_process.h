@@ -13,7 +13,7 @@ struct ClientRecord {
     UINT message;
     WPARAM wParam;
     LPARAM lParam;
-    bool sent; // sent by another program (the plugin), not by the client's own code
+    bool sent;        // sent by another program (the plugin), not by the client's own code
     std::string text; // what a WM_SETTEXT carried
 };
 

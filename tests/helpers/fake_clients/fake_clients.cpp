@@ -4,7 +4,8 @@
 // over (and starts a new one). Reusable beside any program that drives the clients.
 //
 // Commands:
-//   qip NAME [visible] [nocombo] [noedits] [nook] [okafterclick] [hiddenpanels] [panels=N] [edits=N]
+//   qip NAME [visible] [nocombo] [noedits] [nook] [okafterclick] [hiddenpanels] [panels=N]
+//   [edits=N]
 //            [at=X,Y,W,H]                      a QIP client: main window, status form, controls
 //   rnq NAME [visible] [noedit] [nomemo] [edits=N] [memos=N] [mains=N] [owned]
 //                                              an R&Q client: main window(s), status form
@@ -32,9 +33,9 @@ struct Record {
 };
 
 struct FormState {
-    int picture = -1;          // R&Q: the grid cell last clicked
-    int confirmations = 0;     // OK clicks (QIP) or Enter presses (R&Q)
-    std::string confirmed;     // what the last confirmation applied
+    int picture = -1;      // R&Q: the grid cell last clicked
+    int confirmations = 0; // OK clicks (QIP) or Enter presses (R&Q)
+    std::string confirmed; // what the last confirmation applied
     HWND combo = nullptr, status = nullptr, longStatus = nullptr, form = nullptr;
     bool okAfterClick = false; // QIP: the "OK" panel appears after a click on the main window
     bool okDown = false;
@@ -102,9 +103,10 @@ FormState* StateOf(HWND h) {
 }
 
 std::string Applied(const FormState& s) {
-    std::string r = "pic=" + std::to_string(s.combo ? static_cast<int>(SendMessageA(
-                                                          s.combo, CB_GETCURSEL, 0, 0))
-                                                    : s.picture);
+    std::string r =
+        "pic=" + std::to_string(s.combo
+                                    ? static_cast<int>(SendMessageA(s.combo, CB_GETCURSEL, 0, 0))
+                                    : s.picture);
     r += "|status=" + (s.status ? TextOf(s.status) : std::string());
     r += "|long=" + (s.longStatus ? TextOf(s.longStatus) : std::string());
     return r;
@@ -214,8 +216,8 @@ void RegisterClasses() {
     wc.lpszClassName = "TMemo";
     RegisterClassA(&wc);
     const std::pair<const char*, WNDPROC> own[] = {
-        {"TPanel", PanelProc},       {"TMainForm", QipMainProc},  {"TCusForm", FormProc},
-        {"TRnQmain", PlainProc},     {"TxStatusForm", RnqFormProc}, {"TApplication", PlainProc}};
+        {"TPanel", PanelProc},   {"TMainForm", QipMainProc},    {"TCusForm", FormProc},
+        {"TRnQmain", PlainProc}, {"TxStatusForm", RnqFormProc}, {"TApplication", PlainProc}};
     for (const auto& [cls, proc] : own) {
         wc = WNDCLASSA{};
         wc.lpfnWndProc = proc;
@@ -253,8 +255,8 @@ HWND TopLevel(const char* cls, const std::string& name, const char* title, HWND 
               int x, int y, int w, int h) {
     // Owned forms are popups, as the clients' forms are: GetParent reports their owner.
     const DWORD style = owner ? WS_POPUP | WS_CAPTION | WS_SYSMENU : WS_OVERLAPPEDWINDOW;
-    HWND wnd = CreateWindowExA(0, cls, title, style | (visible ? WS_VISIBLE : 0), x,
-                               y, w, h, owner, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND wnd = CreateWindowExA(0, cls, title, style | (visible ? WS_VISIBLE : 0), x, y, w, h, owner,
+                               nullptr, GetModuleHandleA(nullptr), nullptr);
     Name(wnd, name);
     return wnd;
 }
@@ -270,8 +272,10 @@ std::string MakeQip(const std::string& name, const Options& o) {
     int x = 400, y = 300, w = 300, h = 300;
     if (o.Has("at")) sscanf(o.kv.at("at").c_str(), "%d,%d,%d,%d", &x, &y, &w, &h);
     const std::string p = name + ".";
-    HWND main = TopLevel("TMainForm", p + "main", ("QIP " + name).c_str(), nullptr, true, x, y, w, h);
-    HWND form = TopLevel("TCusForm", p + "form", "Status", main, o.Has("visible"), 50, 50, 250, 300);
+    HWND main =
+        TopLevel("TMainForm", p + "main", ("QIP " + name).c_str(), nullptr, true, x, y, w, h);
+    HWND form =
+        TopLevel("TCusForm", p + "form", "Status", main, o.Has("visible"), 50, 50, 250, 300);
     FormState s;
     s.form = form;
     s.okAfterClick = o.Has("okafterclick");
@@ -285,7 +289,8 @@ std::string MakeQip(const std::string& name, const Options& o) {
     }
     if (!o.Has("nook") && !s.okAfterClick) Child("TPanel", p + "ok", form, "OK", 0, yy += 22);
     if (!o.Has("nocombo")) {
-        s.combo = Child("TComboBox", p + "combo", form, "", CBS_DROPDOWNLIST | WS_VSCROLL, yy += 22);
+        s.combo =
+            Child("TComboBox", p + "combo", form, "", CBS_DROPDOWNLIST | WS_VSCROLL, yy += 22);
         for (int i = 0; i < 30; ++i)
             SendMessageA(s.combo, CB_ADDSTRING, 0,
                          reinterpret_cast<LPARAM>(("picture " + std::to_string(i)).c_str()));
@@ -294,10 +299,12 @@ std::string MakeQip(const std::string& name, const Options& o) {
     if (!o.Has("noedits")) {
         const int edits = o.Int("edits", 2);
         for (int i = 1; i <= edits; ++i) {
-            HWND e = Child("TEdit", p + "edit" + std::to_string(i), form, "", ES_AUTOHSCROLL,
-                           yy += 22);
-            if (i == 1) s.longStatus = e;
-            else s.status = e;
+            HWND e =
+                Child("TEdit", p + "edit" + std::to_string(i), form, "", ES_AUTOHSCROLL, yy += 22);
+            if (i == 1)
+                s.longStatus = e;
+            else
+                s.status = e;
         }
     }
     forms[form] = s;
@@ -389,18 +396,24 @@ std::string Run(const std::string& line) {
     std::string rest;
     std::getline(in, rest);
     if (!rest.empty() && rest[0] == ' ') rest.erase(0, 1);
-    if (cmd == "settext") SetWindowTextA(h, rest.c_str());
-    else if (cmd == "select") SendMessageA(h, CB_SETCURSEL, static_cast<WPARAM>(atoi(rest.c_str())), 0);
-    else if (cmd == "show") ShowWindow(h, SW_SHOWNOACTIVATE);
-    else if (cmd == "hide") ShowWindow(h, SW_HIDE);
-    else if (cmd == "destroy") DestroyWindow(h);
+    if (cmd == "settext")
+        SetWindowTextA(h, rest.c_str());
+    else if (cmd == "select")
+        SendMessageA(h, CB_SETCURSEL, static_cast<WPARAM>(atoi(rest.c_str())), 0);
+    else if (cmd == "show")
+        ShowWindow(h, SW_SHOWNOACTIVATE);
+    else if (cmd == "hide")
+        ShowWindow(h, SW_HIDE);
+    else if (cmd == "destroy")
+        DestroyWindow(h);
     else if (cmd == "state") {
         FormState* s = StateOf(h);
         if (!s) return "error not a form";
         return "ok visible=" + std::to_string(IsWindowVisible(h) ? 1 : 0) + " " +
                Escape(Applied(*s)) + " confirmations=" + std::to_string(s->confirmations) +
                " confirmed=" + Escape(s->confirmed);
-    } else return "error unknown command";
+    } else
+        return "error unknown command";
     return "ok";
 }
 
