@@ -69,11 +69,11 @@ bool SetStatus_RnQ(HWND wParent) {
         b = sStrCompareText(sGetWindowCaption(c.wLongStatus), ps.LongStatus) != 0;
     if (!b) return true;
 
-    const bool hidden = !IsWindowVisible(wParent);
+    // Asked afresh before each confirmation: a form the user opens meanwhile is left to the user.
     const bool compatible = GetControlValueB(IDC_Compatible);
     if (compatible) {
         ClickPicture(wParent, 0);
-        if (hidden) Confirm(wParent);
+        if (!IsWindowVisible(wParent)) Confirm(wParent);
     }
     // The picture shown before cannot be read back, so in compatible mode the configured one
     // is clicked even when setting the picture is off.
@@ -81,6 +81,6 @@ bool SetStatus_RnQ(HWND wParent) {
     if (IsWindowL(c.wStatus) && GetControlValueB(IDC_SetStatus)) EditSetText(c.wStatus, ps.Status);
     if (IsWindowL(c.wLongStatus) && GetControlValueB(IDC_SetLongStatus))
         EditSetText(c.wLongStatus, ps.LongStatus);
-    if (hidden) Confirm(wParent);
+    if (!IsWindowVisible(wParent)) Confirm(wParent);
     return true;
 }
