@@ -4,16 +4,16 @@
 // over (and starts a new one). Reusable beside any program that drives the clients.
 //
 // Commands:
-//   qip NAME [visible] [nocombo] [noedits] [nook] [okafterclick] [hiddenpanels] [panels=N]
-//   [edits=N]
-//            [at=X,Y,W,H]                      a QIP client: main window, status form, controls
+//   qip NAME [visible] [nocombo] [noedits] [nook] [okafterclick] [hiddenpanels]
+//            [panels=N] [edits=N] [at=X,Y,W,H]
+//       a QIP client: main window, status form, panels, combo box of 30 pictures, edits
 //   rnq NAME [visible] [noedit] [nomemo] [edits=N] [memos=N] [mains=N] [owned]
-//                                              an R&Q client: main window(s), status form
-//   top N CLASS                                N plain top-level windows of a class
+//       an R&Q client: hidden application window, main window(s), status form
+//   top N CLASS        N plain top-level windows of a class
 //   settext WINDOW TEXT | select WINDOW INDEX | show WINDOW | hide WINDOW | destroy WINDOW
-//   state WINDOW                               what a form shows and what was confirmed
-//   records                                    the record since the last call, then forget it
-//   hang MS                                    stop answering messages for MS milliseconds
+//   state WINDOW       what a form shows and what its last confirmation applied
+//   records            the record since the last call, then forget it
+//   hang MS            stop answering messages for MS milliseconds
 #include <windows.h>
 
 #include <cstdio>
