@@ -11,17 +11,29 @@ size_t TextBufferSize(LRESULT reported) {
     return static_cast<size_t>(std::clamp<LRESULT>(reported, 0, MaxWindowTextLength)) + 2;
 }
 
+// The length of a window's title. For another program's window it is asked with the bounded
+// send: Wine answers GetWindowTextLengthA by sending WM_GETTEXTLENGTH without any time-out.
+LRESULT TitleLength(HWND h) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    if (pid == GetCurrentProcessId()) return GetWindowTextLengthA(h);
+    return SendToWindow(h, WM_GETTEXTLENGTH, 0, 0);
+}
+
 std::string TextOf(const LocalBuffer& b) {
     return b ? std::string(b.get(), strnlen(b.get(), b.size())) : std::string();
 }
 } // namespace
 
 bool IsWindowL(HWND h) {
-    return h != nullptr && IsWindow(h);
+    // A client that stopped answering during this pass counts as gone until the pass ends.
+    return h != nullptr && IsWindow(h) && !IsUnanswering(h);
 }
 
 std::string sGetWindowClass(HWND h) {
-    if (!IsWindowL(h)) return {};
+    // Read for every top-level window at every update: no separate existence test, since
+    // GetClassNameA of a window that is gone fails and leaves the buffer empty anyway.
+    if (!h || IsUnanswering(h)) return {};
     LocalBuffer b(1024);
     if (b) GetClassNameA(h, b.get(), 1024);
     return TextOf(b);
@@ -29,7 +41,7 @@ std::string sGetWindowClass(HWND h) {
 
 std::string sGetWindowTitle(HWND h) {
     if (!IsWindowL(h)) return {};
-    LocalBuffer b(TextBufferSize(GetWindowTextLengthA(h)));
+    LocalBuffer b(TextBufferSize(TitleLength(h)));
     if (b) GetWindowTextA(h, b.get(), static_cast<int>(b.size()));
     return TextOf(b);
 }
@@ -44,7 +56,7 @@ std::string sGetWindowCaption(HWND h) {
 bool sGetWindowClassAndTitle(HWND h, std::string& Title, std::string& ClassName,
                              std::string& Caption) {
     if (!IsWindowL(h)) return false;
-    const size_t size = std::max({size_t{1024}, TextBufferSize(GetWindowTextLengthA(h)),
+    const size_t size = std::max({size_t{1024}, TextBufferSize(TitleLength(h)),
                                   TextBufferSize(SendToWindow(h, WM_GETTEXTLENGTH, 0, 0))});
     LocalBuffer b(size);
     if (!b) return false;

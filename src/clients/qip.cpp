@@ -1,0 +1,151 @@
+#include "clients/qip.h"
+
+#include "clients/form_messages.h"
+#include "settings/settings.h"
+#include "support/desktop.h"
+#include "support/supportLumtra.h"
+#include "support/window_search.h"
+#include "support/window_text.h"
+
+namespace {
+constexpr POINT OKClickPoint{1, 1};
+// Where on QIP's main window a click opens the status form: from its bottom-right corner.
+constexpr int OpenClickFromRight = 15;
+constexpr int OpenClickFromBottom = 40;
+constexpr DWORD AbsoluteLeftDown = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTDOWN; // 0x8002
+constexpr DWORD AbsoluteLeftUp = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTUP;     // 0x8004
+
+// One look over the form's first 21 descendants. A failure ends it with what was found so far.
+TStatusWindow SearchForm(HWND wind) {
+    TStatusWindow r = nilTStatusWindows;
+    try {
+        TWindowsAr ww = nilTWindowsAr;
+        FindChildsWindows(wind, ww);
+        for (int i = 0; i < ww.wwCounter; ++i) {
+            const HWND h = ww.windows[static_cast<size_t>(i)];
+            std::string title, cls, caption;
+            if (!sGetWindowClassAndTitle(h, title, cls, caption)) continue;
+            if (cls == "TPanel") {
+                // QIP keeps some panels hidden; every panel but the last is shown.
+                if (IsWindowL(r.wPan)) ShowWindow(r.wPan, SW_SHOW);
+                if (caption == "OK") r.wOK = h;
+                r.wPan = h;
+            }
+            if (cls == "TComboBox") r.wCombo = h;
+            if (cls == "TEdit") {
+                if (!r.wLongStatus)
+                    r.wLongStatus = h;
+                else
+                    r.wStatus = h;
+            }
+        }
+    } catch (...) {
+    }
+    return r;
+}
+
+// Puts the cursor and the foreground window back whatever happens in between, also when the
+// click point lies on a monitor left of or above the primary one (negative coordinates).
+class TDesktopRestorer {
+  public:
+    TDesktopRestorer() {
+        haveCursor_ = Desktop.GetCursorPos(&cursor_) != FALSE;
+        foreground_ = Desktop.GetForegroundWindow();
+    }
+    ~TDesktopRestorer() {
+        try {
+            Desktop.SetForegroundWindow(foreground_);
+            if (haveCursor_) Desktop.SetCursorPos(cursor_.x, cursor_.y);
+        } catch (...) {
+        }
+    }
+    TDesktopRestorer(const TDesktopRestorer&) = delete;
+    TDesktopRestorer& operator=(const TDesktopRestorer&) = delete;
+
+  private:
+    POINT cursor_{};
+    bool haveCursor_ = false;
+    HWND foreground_ = nullptr;
+};
+
+// A left click near the bottom-right corner of QIP's main window, which makes QIP open its
+// status form. The click is only queued: the form it opens is served at a later update.
+void ClickToOpen(HWND main) {
+    RECT r{};
+    if (!GetWindowRect(main, &r)) return;
+    const TDesktopRestorer restore;
+    Desktop.SetForegroundWindow(main);
+    const int x = r.right - OpenClickFromRight;
+    const int y = r.bottom - OpenClickFromBottom;
+    Desktop.SetCursorPos(x, y);
+    // Without MOUSEEVENTF_MOVE the coordinates are ignored and the click lands at the cursor;
+    // they are passed as the bits of the signed values so a negative point is clicked too.
+    Desktop.mouse_event(AbsoluteLeftDown, static_cast<DWORD>(x), static_cast<DWORD>(y), 0, 0);
+    Desktop.mouse_event(AbsoluteLeftUp, static_cast<DWORD>(x), static_cast<DWORD>(y), 0, 0);
+}
+
+void ClickOK(HWND ok) {
+    if (IsWindowL(ok)) ButtonDown(ok, OKClickPoint);
+    if (IsWindowL(ok)) ButtonUp(ok, MK_LBUTTON, OKClickPoint);
+}
+} // namespace
+
+bool CaptionConditionHolds(const std::string& caption) {
+    // The dialog labels the condition "status is set = [status caption]" and, while it is the
+    // only condition, locks the status caption box: the user keeps one fixed caption in QIP
+    // (say "Слушаю") and writes that same text in the box. So the reference is the box's text
+    // itself, not this track's expanded caption, which changes with every track and, during a
+    // restore, is the stored caption of the client under test.
+    return sStrCompareText(caption, GetControlValueT(IDC_Status)) == 0;
+}
+
+TStatusWindow GetChilds_QIP(HWND wind, HWND parent) {
+    TStatusWindow r = SearchForm(wind);
+    try {
+        if (!IsWindowL(r.wOK) && IsWindowL(parent) && GetControlValueB(IDC_AllowOpen)) {
+            ClickToOpen(parent);
+            r = SearchForm(wind);
+        }
+    } catch (...) {
+    }
+    return r;
+}
+
+bool SetStatus_QIP(HWND wParent) {
+    const TStatusWindow c = GetChilds_QIP(wParent, GetParent(wParent));
+    if (!IsWindowL(c.wOK)) return false;
+
+    // Whether this client is to be changed now.
+    bool b = GetControlValueB(IDC_IfAny);
+    const int pic = ComboGetCurSel(c.wCombo);
+    if (!b && GetControlValueB(IDC_IfPicture)) b = pic == QIPMusicPicture;
+    const std::string caption = sGetWindowCaption(c.wStatus);
+    if (!b && GetControlValueB(IDC_IfStatus)) b = CaptionConditionHolds(caption);
+    if (!b) return true;
+
+    // Whether it shows anything else than what is to be set.
+    b = GetControlValueB(IDC_SetPicture) && pic != ps.Picture;
+    if (!b && GetControlValueB(IDC_SetStatus)) b = sStrCompareText(caption, ps.Status) != 0;
+    if (!b && GetControlValueB(IDC_SetLongStatus))
+        b = sStrCompareText(sGetWindowCaption(c.wLongStatus), ps.LongStatus) != 0;
+    if (!b) return true;
+
+    // A form the user has open is only filled in; the confirmation is left to the user.
+    const bool hidden = !IsWindowVisible(wParent);
+    if (hidden) {
+        const int old = ComboGetCurSel(c.wCombo);
+        if (GetControlValueB(IDC_Compatible)) {
+            // Other clients only notice a change of picture: confirm picture 0 first.
+            if (IsWindowL(c.wCombo)) ComboSetCurSel(c.wCombo, 0);
+            ClickOK(c.wOK);
+        }
+        if (IsWindowL(c.wCombo)) ComboSetCurSel(c.wCombo, old);
+    }
+    if (IsWindowL(c.wCombo) && GetControlValueB(IDC_SetPicture))
+        ComboSetCurSel(c.wCombo, ps.Picture);
+    if (IsWindowL(c.wStatus) && GetControlValueB(IDC_SetStatus)) EditSetText(c.wStatus, ps.Status);
+    if (IsWindowL(c.wLongStatus) && GetControlValueB(IDC_SetLongStatus))
+        EditSetText(c.wLongStatus, ps.LongStatus);
+    if (hidden) ClickOK(c.wOK);
+    return true;
+}

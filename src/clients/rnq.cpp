@@ -1,0 +1,86 @@
+#include "clients/rnq.h"
+
+#include "clients/form_messages.h"
+#include "clients/qip.h"
+#include "settings/settings.h"
+#include "support/supportLumtra.h"
+#include "support/window_search.h"
+#include "support/window_text.h"
+
+#include <algorithm>
+
+namespace {
+const POINT GridStep = MAKEPOINT(30, 25);
+const POINT GridFirst = MAKEPOINT(20, 50);
+const POINT GridCells = MAKEPOINT(7, 5); // the grid is 7 wide; later rows simply continue down
+
+void ClickPicture(HWND form, int index) {
+    const POINT p = Index2Pos(index);
+    ButtonDown(form, p);
+    ButtonUp(form, 0, p);
+}
+
+void Confirm(HWND form) {
+    KeyDown(form, VK_RETURN);
+    KeyUp(form, VK_RETURN);
+    SysCommand(form, SC_CLOSE);
+}
+} // namespace
+
+TStatusWindow GetChilds_RnQ(HWND wind, HWND /*parent: R&Q's form is never opened for it*/) {
+    TStatusWindow r = nilTStatusWindows;
+    try {
+        TWindowsAr ww = nilTWindowsAr;
+        FindChildsWindows(wind, ww);
+        for (int i = 0; i < ww.wwCounter; ++i) {
+            const HWND h = ww.windows[static_cast<size_t>(i)];
+            std::string title, cls, caption;
+            if (!sGetWindowClassAndTitle(h, title, cls, caption)) continue;
+            if (cls == "TEdit") r.wStatus = h;
+            if (cls == "TMemo") r.wLongStatus = h;
+        }
+    } catch (...) {
+    }
+    return r;
+}
+
+POINT Index2Pos(int index) {
+    // Negative counts as the first picture; an index whose row would not fit the click point's
+    // 16 bits is clamped to the last one that does (the setting accepts any number).
+    const int i = std::clamp(index, 0, RnQMaxPicture);
+    const int column = i % GridCells.x;
+    const int row = i / GridCells.x;
+    return MAKEPOINT(GridFirst.x + GridStep.x * column, GridFirst.y + GridStep.y * row);
+}
+
+bool SetStatus_RnQ(HWND wParent) {
+    const TStatusWindow c = GetChilds_RnQ(wParent, GetParent(wParent));
+    if (!IsWindowL(wParent)) return false;
+
+    // Whether this client is to be changed now: R&Q's picture cannot be read, so it is no
+    // condition and takes no part in the change test.
+    bool b = GetControlValueB(IDC_IfAny);
+    const std::string caption = sGetWindowCaption(c.wStatus);
+    if (!b && GetControlValueB(IDC_IfStatus)) b = CaptionConditionHolds(caption);
+    if (!b) return true;
+
+    b = GetControlValueB(IDC_SetStatus) && sStrCompareText(caption, ps.Status) != 0;
+    if (!b && GetControlValueB(IDC_SetLongStatus))
+        b = sStrCompareText(sGetWindowCaption(c.wLongStatus), ps.LongStatus) != 0;
+    if (!b) return true;
+
+    // Asked afresh before each confirmation: a form the user opens meanwhile is left to the user.
+    const bool compatible = GetControlValueB(IDC_Compatible);
+    if (compatible) {
+        ClickPicture(wParent, 0);
+        if (!IsWindowVisible(wParent)) Confirm(wParent);
+    }
+    // The picture shown before cannot be read back, so in compatible mode the configured one
+    // is clicked even when setting the picture is off.
+    if (GetControlValueB(IDC_SetPicture) || compatible) ClickPicture(wParent, ps.Picture);
+    if (IsWindowL(c.wStatus) && GetControlValueB(IDC_SetStatus)) EditSetText(c.wStatus, ps.Status);
+    if (IsWindowL(c.wLongStatus) && GetControlValueB(IDC_SetLongStatus))
+        EditSetText(c.wLongStatus, ps.LongStatus);
+    if (!IsWindowVisible(wParent)) Confirm(wParent);
+    return true;
+}

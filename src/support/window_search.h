@@ -1,0 +1,29 @@
+// Looking for windows by class, title or caption: the clients' status forms and main windows,
+// and the controls on a form.
+#pragma once
+#include <windows.h>
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "settings/tps.h"
+
+// One window search: what to look for, and what was found.
+struct TWindowsAr {
+    std::array<HWND, ICQClientsMaxCount + 1> windows{}; // in the order of enumeration
+    int32_t wwCounter = 0;                              // entries of windows filled, 0..21
+    std::string szClass;   // class names, each followed by one NUL; empty = no class criterion
+    std::string szTitle;   // compared with the window title; empty = none
+    std::string szCaption; // compared with the text the window answers; empty = none
+};
+inline const TWindowsAr nilTWindowsAr{};
+
+// Appends one class name to a class list.
+void AddClassName(std::string& list, const std::string& name);
+
+// Enumeration callback: lParam is the address of a TWindowsAr. Always goes on to the end.
+BOOL CALLBACK FindWindowProc(HWND h, LPARAM lParam);
+
+// All descendants of hParent, or the top-level windows when hParent is 0, that meet the
+// criteria of ww, appended to ww (up to 21 in all). Returns ww.wwCounter.
+int FindChildsWindows(HWND hParent, TWindowsAr& ww);

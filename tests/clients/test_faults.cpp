@@ -1,0 +1,119 @@
+// Clients that misbehave: one that stops answering must not hold Winamp, and a window that
+// reports an absurd text length must not make the plugin allocate without bound.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "clients/clients.h"
+#include "common/client_fixture.h"
+#include "common/fake_winamp.h"
+#include "settings/settings.h"
+#include "support/send.h"
+#include "support/window_text.h"
+
+namespace {
+class FaultsTest : public ClientsTest {
+  protected:
+    void SetUp() override {
+        ClientsTest::SetUp();
+        OnlyOn({IDC_IfAny, IDC_SetLongStatus});
+        Status(5, "Слушаю", "Artist - Title");
+    }
+};
+
+bool Answers(HWND h, UINT waitMs) {
+    DWORD_PTR r = 0;
+    return SendMessageTimeoutA(h, WM_NULL, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG, waitMs, &r) != 0;
+}
+} // namespace
+
+TEST_F(FaultsTest, HungClientDoesNotHoldTheUpdateNorWinamp) {
+    FakeWinamp winamp;
+    FakeClientProcess hungProcess;
+    ASSERT_TRUE(hungProcess.running());
+    FakeClient hung = hungProcess.Qip("h1");
+    FakeClient fine = clients.Qip("q1");
+    FakeClient rnq = clients.Rnq("r1");
+    hungProcess.Hang(60000); // far longer than any update may take
+
+    // Someone asks Winamp's window something while the update runs.
+    std::atomic<bool> started{false}, finished{false}, answered{false};
+    std::thread asker([&] {
+        started = true;
+        DWORD_PTR r = 0;
+        answered = SendMessageTimeoutA(winamp.hwnd(), WM_NULL, 0, 0, SMTO_NORMAL, 30000, &r) != 0;
+        finished = true;
+    });
+    while (!started)
+        Sleep(1);
+    SetText();
+    // The update is over while the hung client is still hung: it did not wait for it.
+    EXPECT_FALSE(Answers(hung["form"], 200));
+    for (int i = 0; i < 1000 && !finished; ++i) {
+        PumpMessages(); // Winamp's message loop
+        Sleep(5);
+    }
+    asker.join();
+    EXPECT_TRUE(answered) << "Winamp's window did not answer";
+
+    // The clients that answer got their status; the hung one holds no slot.
+    EXPECT_EQ(1, clients.State("q1.form").confirmations);
+    EXPECT_EQ(1, clients.State("r1.form").confirmations);
+    for (const TQIPState& s : ps.SaveData)
+        EXPECT_NE(hung["form"], s.wnd);
+    hungProcess.Kill();
+}
+
+TEST_F(FaultsTest, AHungClientCountsAsGoneOnlyForTheRestOfThePass) {
+    FakeClientProcess hungProcess;
+    FakeClient hung = hungProcess.Qip("h1");
+    hungProcess.Hang(60000);
+    {
+        TSendPass pass;
+        EXPECT_TRUE(IsWindowL(hung["edit1"]));
+        EXPECT_EQ(0, SendToWindow(hung["edit1"], WM_GETTEXTLENGTH, 0, 0));
+        EXPECT_FALSE(IsWindowL(hung["form"])) << "the whole client counts as gone";
+        EXPECT_FALSE(IsWindowL(hung["edit2"]));
+        EXPECT_EQ("", sGetWindowCaption(hung["edit2"]));
+    }
+    EXPECT_TRUE(IsWindowL(hung["form"])) << "the next pass tries again";
+    hungProcess.Kill();
+}
+
+namespace {
+LRESULT reportedLength = 0;
+LRESULT CALLBACK BraggingProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+    if (m == WM_GETTEXTLENGTH) return reportedLength;
+    if (m == WM_GETTEXT) {
+        // Fills whatever room it is given, as a careless client might.
+        char* out = reinterpret_cast<char*>(l);
+        if (!out || w == 0) return 0;
+        memset(out, 'x', w - 1);
+        out[w - 1] = 0;
+        return static_cast<LRESULT>(w - 1);
+    }
+    return DefWindowProcA(h, m, w, l);
+}
+} // namespace
+
+TEST(WindowTexts, AbsurdReportedLengthsAreCapped) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = BraggingProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "LumtraBragging";
+    RegisterClassA(&wc);
+    HWND h = CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance,
+                             nullptr);
+    for (LRESULT length :
+         {LRESULT{-7}, LRESULT{0x7FFFFFFF}, LRESULT{300} * 1024 * 1024, static_cast<LRESULT>(-1)}) {
+        reportedLength = length;
+        const std::string caption = sGetWindowCaption(h);
+        EXPECT_LE(caption.size(), static_cast<size_t>(MaxWindowTextLength) + 1) << length;
+        std::string title, cls, text;
+        EXPECT_TRUE(sGetWindowClassAndTitle(h, title, cls, text));
+        EXPECT_EQ("LumtraBragging", cls);
+        EXPECT_LE(text.size(), static_cast<size_t>(MaxWindowTextLength) + 1) << length;
+    }
+    DestroyWindow(h);
+}

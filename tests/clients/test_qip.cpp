@@ -1,0 +1,228 @@
+// The QIP status form, driven in a fake QIP running in its own process: which messages its
+// controls receive, in which order, and the forced opening by a click on QIP's main window.
+#include <gtest/gtest.h>
+
+#include "clients/clients.h"
+#include "clients/qip.h"
+#include "common/client_fixture.h"
+#include "common/client_messages.h"
+#include "settings/settings.h"
+#include "support/desktop.h"
+
+namespace {
+const LPARAM At11 = MAKELPARAM(1, 1);
+
+// Hidden form, long status only, the picture put back as it was, confirmed.
+const Msg SetHiddenQipSeq[] = {{"combo", CB_SETCURSEL, sent | wparam, 3},
+                               {"edit1", WM_SETTEXT, sent | text, 0, 0, "Artist - Title"},
+                               {"ok", WM_LBUTTONDOWN, sent | wparam | lparam, MK_LBUTTON, At11},
+                               {"ok", WM_LBUTTONUP, sent | wparam | lparam, MK_LBUTTON, At11},
+                               {}};
+// The same in compatible mode: picture 0 confirmed first.
+const Msg SetHiddenCompatibleQipSeq[] = {
+    {"combo", CB_SETCURSEL, sent | wparam, 0},
+    {"ok", WM_LBUTTONDOWN, sent | wparam | lparam, MK_LBUTTON, At11},
+    {"ok", WM_LBUTTONUP, sent | wparam | lparam, MK_LBUTTON, At11},
+    {"combo", CB_SETCURSEL, sent | wparam, 3},
+    {"edit1", WM_SETTEXT, sent | text, 0, 0, "Artist - Title"},
+    {"ok", WM_LBUTTONDOWN, sent | wparam | lparam, MK_LBUTTON, At11},
+    {"ok", WM_LBUTTONUP, sent | wparam | lparam, MK_LBUTTON, At11},
+    {}};
+// A form the user has open: filled in, never clicked, compatible mode or not.
+const Msg SetVisibleQipSeq[] = {{"combo", CB_SETCURSEL, sent | wparam, 5},
+                                {"edit2", WM_SETTEXT, sent | text, 0, 0, "Слушаю"},
+                                {"edit1", WM_SETTEXT, sent | text, 0, 0, "Artist - Title"},
+                                {}};
+// No picture resolved: the selection is cleared.
+const Msg SetNoPictureQipSeq[] = {{"combo", CB_SETCURSEL, sent | wparam, 0},
+                                  {"combo", CB_SETCURSEL, sent | wparam, static_cast<WPARAM>(-1)},
+                                  {"ok", WM_LBUTTONDOWN, sent | wparam | lparam, MK_LBUTTON, At11},
+                                  {"ok", WM_LBUTTONUP, sent | wparam | lparam, MK_LBUTTON, At11},
+                                  {}};
+const Msg NothingSeq[] = {{}};
+
+class QipTest : public ClientsTest {
+  protected:
+    void SetUp() override {
+        ClientsTest::SetUp();
+        Status(5, "Слушаю", "Artist - Title");
+    }
+    // One update, and what the client received during it.
+    std::vector<ClientRecord> Update() {
+        clients.Records();
+        SetText();
+        return clients.Records();
+    }
+};
+} // namespace
+
+TEST_F(QipTest, HiddenFormIsFilledAndConfirmedInOrder) {
+    OnlyOn({IDC_IfAny, IDC_SetLongStatus});
+    FakeClient q = clients.Qip("q1");
+    clients.Select("q1.combo", 3);
+    ok_sequence(Update(), "q1", SetHiddenQipSeq, "long status only");
+    const FormShows s = clients.State("q1.form");
+    EXPECT_EQ(1, s.confirmations);
+    EXPECT_EQ("pic=3|status=|long=Artist - Title", s.confirmed);
+
+    ok_sequence(Update(), "q1", NothingSeq, "second update, nothing differs");
+}
+
+TEST_F(QipTest, CompatibleModeConfirmsPictureZeroFirst) {
+    OnlyOn({IDC_IfAny, IDC_SetLongStatus, IDC_Compatible});
+    clients.Qip("q1");
+    clients.Select("q1.combo", 3);
+    ok_sequence(Update(), "q1", SetHiddenCompatibleQipSeq, "compatible");
+    EXPECT_EQ(2, clients.State("q1.form").confirmations);
+}
+
+TEST_F(QipTest, VisibleFormIsFilledButNotClicked) {
+    OnlyOn({IDC_IfAny, IDC_SetPicture, IDC_SetStatus, IDC_SetLongStatus, IDC_Compatible});
+    clients.Qip("q1", "visible");
+    ok_sequence(Update(), "q1", SetVisibleQipSeq, "visible form");
+    const FormShows s = clients.State("q1.form");
+    EXPECT_TRUE(s.visible);
+    EXPECT_EQ(0, s.confirmations);
+    EXPECT_EQ("pic=5|status=Слушаю|long=Artist - Title", s.applied);
+}
+
+TEST_F(QipTest, NothingIsSentWhereNothingDiffersOrNothingIsAllowed) {
+    FakeClient q = clients.Qip("q1");
+    clients.Select("q1.combo", 5);
+    clients.SetText("q1.edit2", "СЛУШАЮ");
+    clients.SetText("q1.edit1", "artist - TITLE");
+    OnlyOn({IDC_IfAny, IDC_SetPicture, IDC_SetStatus, IDC_SetLongStatus, IDC_Compatible});
+    ok_sequence(Update(), "q1", NothingSeq, "already shown, ignoring case");
+
+    clients.SetText("q1.edit1", "something else");
+    OnlyOn({IDC_IfAny, IDC_Compatible});
+    ok_sequence(Update(), "q1", NothingSeq, "nothing to set");
+    OnlyOn({IDC_SetPicture, IDC_SetStatus, IDC_SetLongStatus, IDC_Compatible});
+    ok_sequence(Update(), "q1", NothingSeq, "no condition");
+    EXPECT_TRUE(SetStatus_QIP(q["form"])) << "the OK panel was found";
+}
+
+TEST_F(QipTest, PictureConditionHoldsOnlyWhileMusicIsSelected) {
+    OnlyOn({IDC_IfPicture, IDC_SetPicture});
+    clients.Qip("q1");
+    clients.Select("q1.combo", 4);
+    ok_sequence(Update(), "q1", NothingSeq, "picture 4");
+    clients.Select("q1.combo", QIPMusicPicture);
+    EXPECT_FALSE(PluginMessages(Update(), "q1").empty());
+    EXPECT_EQ("pic=5|status=|long=", clients.State("q1.form").confirmed);
+    ok_sequence(Update(), "q1", NothingSeq, "no longer Music");
+}
+
+// The reference of the caption condition is the text of the status caption box.
+TEST_F(QipTest, CaptionConditionComparesWithTheStatusCaptionSetting) {
+    OnlyOn({IDC_IfStatus, IDC_SetLongStatus});
+    ps.DlgControlsV[IDC_Status] = "Слушаю";
+    ps.Status = "Artist - Title"; // this track's caption, which the condition ignores
+    clients.Qip("q1");
+    clients.SetText("q1.edit2", "Работаю");
+    ok_sequence(Update(), "q1", NothingSeq, "another caption");
+    clients.SetText("q1.edit2", "СЛУШАЮ");
+    EXPECT_FALSE(PluginMessages(Update(), "q1").empty());
+    EXPECT_EQ("pic=0|status=СЛУШАЮ|long=Artist - Title", clients.State("q1.form").confirmed);
+}
+
+TEST_F(QipTest, NoPictureClearsTheSelection) {
+    OnlyOn({IDC_IfAny, IDC_SetPicture});
+    clients.Qip("q1");
+    ps.Picture = -1;
+    ok_sequence(Update(), "q1", SetNoPictureQipSeq, "picture -1");
+    EXPECT_EQ("pic=-1|status=|long=", clients.State("q1.form").confirmed);
+}
+
+TEST_F(QipTest, ControlsAreToldApartByOrder) {
+    Switch(IDC_AllowOpen, false);
+    FakeClient q = clients.Qip("q1", "nook hiddenpanels panels=3 edits=3");
+    const TStatusWindow c = GetChilds_QIP(q["form"], q["main"]);
+    EXPECT_EQ(q["pan3"], c.wPan);
+    EXPECT_EQ(nullptr, c.wOK);
+    EXPECT_EQ(q["combo"], c.wCombo);
+    EXPECT_EQ(q["edit1"], c.wLongStatus);
+    EXPECT_EQ(q["edit3"], c.wStatus);
+    auto shown = [](HWND h) { return (GetWindowLongA(h, GWL_STYLE) & WS_VISIBLE) != 0; };
+    EXPECT_TRUE(shown(q["pan1"]));
+    EXPECT_TRUE(shown(q["pan2"]));
+    EXPECT_FALSE(shown(q["pan3"]));
+    EXPECT_FALSE(SetStatus_QIP(q["form"]));
+    EXPECT_EQ(GetChilds(q["form"], nullptr), c);
+    EXPECT_TRUE(DesktopRecorder::calls.empty()) << "forced opening not allowed";
+}
+
+namespace {
+std::vector<DesktopCall> ForcedOpening(HWND main, POINT cursor, HWND foreground) {
+    RECT r{};
+    GetWindowRect(main, &r);
+    const long long x = r.right - 15, y = r.bottom - 40;
+    return {{"GetCursorPos"},
+            {"GetForegroundWindow"},
+            {"SetForegroundWindow", 0, 0, 0, main},
+            {"SetCursorPos", x, y},
+            {"mouse_event", 0x8002, x, y},
+            {"mouse_event", 0x8004, x, y},
+            {"SetForegroundWindow", 0, 0, 0, foreground},
+            {"SetCursorPos", cursor.x, cursor.y}};
+}
+} // namespace
+
+TEST_F(QipTest, FormWithoutOKIsOpenedByOneClickPerSearch) {
+    DesktopRecorder::cursor = {7, 9};
+    DesktopRecorder::foreground = reinterpret_cast<HWND>(0x4242);
+    FakeClient q = clients.Qip("q1", "okafterclick");
+    clients.Records();
+    EXPECT_FALSE(SetStatus_QIP(q["form"]));
+    EXPECT_EQ(ForcedOpening(q["main"], {7, 9}, DesktopRecorder::foreground),
+              DesktopRecorder::calls);
+    ok_sequence(clients.Records(), "q1", NothingSeq, "form without OK");
+
+    DesktopRecorder::calls.clear();
+    Switch(IDC_AllowOpen, false);
+    EXPECT_FALSE(SetStatus_QIP(q["form"]));
+    EXPECT_TRUE(DesktopRecorder::calls.empty());
+}
+
+// A QIP main window on a monitor left of and above the primary one.
+TEST_F(QipTest, ClickPointWithNegativeCoordinatesPutsCursorAndForegroundBack) {
+    DesktopRecorder::cursor = {300, 200};
+    DesktopRecorder::foreground = reinterpret_cast<HWND>(0x4242);
+    FakeClient q = clients.Qip("q1", "okafterclick at=-700,-500,300,300");
+    RECT r{};
+    GetWindowRect(q["main"], &r);
+    ASSERT_LT(r.right - 15, 0);
+    ASSERT_LT(r.bottom - 40, 0);
+    GetChilds_QIP(q["form"], q["main"]);
+    EXPECT_EQ(ForcedOpening(q["main"], {300, 200}, DesktopRecorder::foreground),
+              DesktopRecorder::calls);
+}
+
+// The injected click reaches QIP's main window for real; the form it makes usable is served at
+// a later update.
+TEST_F(QipTest, ForcedOpeningForRealServesTheFormAtALaterUpdate) {
+    DesktopRecorder::Uninstall();
+    OnlyOn({IDC_IfAny, IDC_SetLongStatus});
+    Switch(IDC_SaveRestore, false);
+    FakeClient q = clients.Qip("q1", "okafterclick at=500,300,300,300");
+    POINT before{};
+    GetCursorPos(&before);
+    SetText();
+    POINT after{};
+    GetCursorPos(&after);
+    EXPECT_EQ(before.x, after.x);
+    EXPECT_EQ(before.y, after.y);
+    EXPECT_EQ(0, clients.State("q1.form").confirmations);
+
+    // The click is only queued; wait (bounded) until QIP has handled it.
+    HWND ok = nullptr;
+    for (int i = 0; i < 200 && !ok; ++i) {
+        Sleep(25);
+        ok = FindWindowExA(q["form"], nullptr, "TPanel", "OK");
+    }
+    ASSERT_NE(nullptr, ok) << "the injected click did not reach QIP's main window";
+    SetText();
+    const FormShows s = clients.State("q1.form");
+    EXPECT_EQ(1, s.confirmations);
+    EXPECT_EQ("pic=0|status=|long=Artist - Title", s.confirmed);
+}

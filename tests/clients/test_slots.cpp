@@ -1,0 +1,167 @@
+// The stored statuses: filled before the first change, kept across updates, freed with their
+// form, limited to 21, and put back at switch-off only where the client shows something else.
+#include <gtest/gtest.h>
+
+#include "clients/clients.h"
+#include "clients/slots.h"
+#include "common/client_fixture.h"
+#include "common/client_messages.h"
+#include "plugin/gen_Lumtra.h"
+#include "settings/settings.h"
+#include "support/window_search.h"
+
+namespace {
+// R&Q's picture cannot be read, so its slot holds picture 0, which is clicked back.
+const Msg RestoreRnqSeq[] = {
+    {"form", WM_LBUTTONDOWN, sent | wparam | lparam, MK_LBUTTON, MAKELPARAM(20, 50)},
+    {"form", WM_LBUTTONUP, sent | wparam | lparam, 0, MAKELPARAM(20, 50)},
+    {"edit1", WM_SETTEXT, sent | text, 0, 0, "Работаю"},
+    {"memo1", WM_SETTEXT, sent | text, 0, 0, "дома"},
+    {"form", WM_KEYDOWN, sent | wparam, VK_RETURN},
+    {"form", WM_KEYUP, sent | wparam, VK_RETURN},
+    {"form", WM_SYSCOMMAND, sent | wparam, SC_CLOSE},
+    {}};
+const Msg NothingSeq[] = {{}};
+
+class SlotsTest : public ClientsTest {
+  protected:
+    void SetUp() override {
+        ClientsTest::SetUp();
+        OnlyOn({IDC_IfAny, IDC_SetPicture, IDC_SetStatus, IDC_SetLongStatus});
+        Status(11, "Слушаю", "Artist - Title");
+    }
+    // A client showing a status of its own.
+    FakeClient Showing(bool qip, const std::string& name, int picture, const std::string& status,
+                       const std::string& longStatus) {
+        FakeClient c = qip ? clients.Qip(name) : clients.Rnq(name);
+        if (qip) clients.Select(name + ".combo", picture);
+        clients.SetText(name + (qip ? ".edit2" : ".edit1"), status);
+        clients.SetText(name + (qip ? ".edit1" : ".memo1"), longStatus);
+        return c;
+    }
+    static std::vector<HWND> FormsInSearchOrder() {
+        TWindowsAr ww = nilTWindowsAr;
+        AddClassName(ww.szClass, "TCusForm");
+        AddClassName(ww.szClass, "TxStatusForm");
+        FindChildsWindows(nullptr, ww);
+        return {ww.windows.begin(), ww.windows.begin() + ww.wwCounter};
+    }
+    static int SlotOf(HWND form) {
+        for (int i = 0; i <= ICQClientsMaxCount; ++i)
+            if (ps.SaveData[static_cast<size_t>(i)].wnd == form) return i;
+        return -1;
+    }
+};
+
+struct Shown {
+    int picture;
+    std::string status, longStatus;
+};
+} // namespace
+
+TEST_F(SlotsTest, FirstUpdateStoresEveryFormBeforeChangingIt) {
+    std::map<HWND, Shown> before;
+    FakeClient q1 = Showing(true, "q1", 3, "Работаю", "дома");
+    FakeClient q2 = Showing(true, "q2", 7, "Ем", "обед");
+    FakeClient r1 = Showing(false, "r1", 0, "Сплю", "ночь");
+    before[q1["form"]] = {3, "Работаю", "дома"};
+    before[q2["form"]] = {7, "Ем", "обед"};
+    before[r1["form"]] = {0, "Сплю", "ночь"};
+    const std::vector<HWND> order = FormsInSearchOrder();
+    ASSERT_EQ(3u, order.size());
+
+    SetText();
+    for (size_t i = 0; i < 3; ++i) {
+        const TQIPState& s = ps.SaveData[i];
+        ASSERT_EQ(order[i], s.wnd) << "slot " << i;
+        EXPECT_EQ(before[s.wnd].picture, s.prevPic) << "slot " << i;
+        EXPECT_EQ(before[s.wnd].status, s.prevStatus) << "slot " << i;
+        EXPECT_EQ(before[s.wnd].longStatus, s.prevLongStatus) << "slot " << i;
+    }
+    EXPECT_EQ(nullptr, ps.SaveData[3].wnd);
+    EXPECT_EQ("pic=11|status=Слушаю|long=Artist - Title", clients.State("q2.form").confirmed);
+
+    // Later updates change no slot, even after the clients were changed.
+    const auto stored = ps.SaveData;
+    ps.Status = "Другое";
+    SetText();
+    for (size_t i = 0; i < stored.size(); ++i) {
+        EXPECT_EQ(stored[i].wnd, ps.SaveData[i].wnd);
+        EXPECT_EQ(stored[i].prevStatus, ps.SaveData[i].prevStatus);
+    }
+}
+
+TEST_F(SlotsTest, ClosedFormFreesItsSlotForTheNextNewForm) {
+    FakeClient q1 = Showing(true, "q1", 3, "Работаю", "дома");
+    SetText();
+    ASSERT_EQ(0, SlotOf(q1["form"]));
+    clients.Destroy("q1.form");
+    FakeClient r1 = Showing(false, "r1", 0, "Сплю", "ночь");
+    SetText();
+    EXPECT_EQ(0, SlotOf(r1["form"]));
+    EXPECT_EQ("Сплю", ps.SaveData[0].prevStatus);
+    EXPECT_EQ(0, ps.SaveData[0].prevPic);
+}
+
+TEST_F(SlotsTest, FormWhoseStatusCannotBeReadWholeIsNotStored) {
+    Switch(IDC_AllowOpen, false);
+    FakeClient q1 = clients.Qip("q1", "nook");
+    SetText();
+    EXPECT_EQ(-1, SlotOf(q1["form"]));
+    EXPECT_EQ(nullptr, ps.SaveData[0].wnd);
+}
+
+TEST_F(SlotsTest, WithAll21SlotsHeldANewFormIsServedButNotStored) {
+    std::vector<HWND> held;
+    for (auto& s : ps.SaveData) {
+        s.wnd = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+        held.push_back(s.wnd);
+    }
+    FakeClient q1 = Showing(true, "q1", 3, "Работаю", "дома");
+    SetText();
+    EXPECT_EQ(-1, SlotOf(q1["form"]));
+    EXPECT_EQ(1, clients.State("q1.form").confirmations);
+    for (HWND h : held)
+        DestroyWindow(h);
+}
+
+TEST_F(SlotsTest, SwitchingOffRestoresOnlyWhereTheClientShowsSomethingElse) {
+    FakeClient q1 = Showing(true, "q1", 3, "Ем", "обед");
+    FakeClient r1 = Showing(false, "r1", 0, "Работаю", "дома");
+    SetText();
+    ASSERT_NE(-1, SlotOf(q1["form"]));
+    ASSERT_NE(-1, SlotOf(r1["form"]));
+    // The user has put QIP's status back by hand (in other letter case).
+    clients.Select("q1.combo", 3);
+    clients.SetText("q1.edit2", "ЕМ");
+    clients.SetText("q1.edit1", "Обед");
+    clients.Records();
+
+    ps.DlgControlsV[IDC_Enable] = "0";
+    config_apply(); // switching off restores
+    const auto got = clients.Records();
+    ok_sequence(got, "q1", NothingSeq, "QIP already shows its stored status");
+    ok_sequence(got, "r1", RestoreRnqSeq, "R&Q gets its stored status back");
+    for (const TQIPState& s : ps.SaveData)
+        EXPECT_EQ(nullptr, s.wnd);
+
+    // A second switch-off (quit after the dialog switched the plugin off) sends nothing.
+    config_apply();
+    EXPECT_TRUE(PluginMessages(clients.Records(), "r1").empty());
+}
+
+TEST_F(SlotsTest, RestoreFollowsTheConditionsOfTheMoment) {
+    FakeClient q1 = Showing(true, "q1", 11, "Ем", "обед");
+    FakeClient q2 = Showing(true, "q2", 11, "Ем", "обед");
+    FakeClient r1 = Showing(false, "r1", 0, "Работаю", "дома");
+    OnlyOn({IDC_IfAny, IDC_SetLongStatus});
+    SetText();
+    clients.Select("q2.combo", 4);
+    OnlyOn({IDC_IfPicture, IDC_SetLongStatus});
+    clients.Records();
+    RestoreStatuses();
+    const auto got = clients.Records();
+    EXPECT_EQ("pic=11|status=Ем|long=обед", clients.State("q1.form").confirmed);
+    EXPECT_EQ("pic=11|status=Ем|long=Artist - Title", clients.State("q2.form").confirmed);
+    ok_sequence(got, "r1", NothingSeq, "R&Q has no picture condition");
+}

@@ -1,0 +1,80 @@
+#include "common/client_fixture.h"
+
+#include "settings/settings.h"
+#include "support/desktop.h"
+
+std::vector<DesktopCall> DesktopRecorder::calls;
+POINT DesktopRecorder::cursor{};
+HWND DesktopRecorder::foreground = nullptr;
+
+namespace {
+BOOL WINAPI RecGetCursorPos(LPPOINT p) {
+    DesktopRecorder::calls.push_back({"GetCursorPos"});
+    if (p) *p = DesktopRecorder::cursor;
+    return TRUE;
+}
+BOOL WINAPI RecSetCursorPos(int x, int y) {
+    DesktopRecorder::calls.push_back({"SetCursorPos", x, y});
+    return TRUE;
+}
+void WINAPI RecMouseEvent(DWORD flags, DWORD dx, DWORD dy, DWORD data, ULONG_PTR) {
+    DesktopRecorder::calls.push_back(
+        {"mouse_event", flags, static_cast<int>(dx), static_cast<int>(dy)});
+    (void)data;
+}
+BOOL WINAPI RecSetForegroundWindow(HWND h) {
+    DesktopRecorder::calls.push_back({"SetForegroundWindow", 0, 0, 0, h});
+    return TRUE;
+}
+HWND WINAPI RecGetForegroundWindow() {
+    DesktopRecorder::calls.push_back({"GetForegroundWindow"});
+    return DesktopRecorder::foreground;
+}
+} // namespace
+
+void PrintTo(const DesktopCall& c, std::ostream* os) {
+    *os << c.what << "(" << c.a << ", " << c.b << ", " << c.c << ", " << c.window << ")";
+}
+
+void DesktopRecorder::Install() {
+    calls.clear();
+    Desktop.GetCursorPos = &RecGetCursorPos;
+    Desktop.SetCursorPos = &RecSetCursorPos;
+    Desktop.mouse_event = &RecMouseEvent;
+    Desktop.SetForegroundWindow = &RecSetForegroundWindow;
+    Desktop.GetForegroundWindow = &RecGetForegroundWindow;
+}
+
+void DesktopRecorder::Uninstall() {
+    Desktop = RealDesktop();
+}
+
+void ClientsTest::SetUp() {
+    PluginTest::SetUp();
+    ps = defPS;
+    DesktopRecorder::Install();
+    ASSERT_TRUE(clients.running()) << "fake_clients.exe did not start";
+}
+
+void ClientsTest::TearDown() {
+    DesktopRecorder::Uninstall();
+    PluginTest::TearDown();
+}
+
+void ClientsTest::Switch(int id, bool on) {
+    ps.DlgControlsV[id].assign(1, on ? '1' : '0');
+}
+
+void ClientsTest::Status(int picture, const std::string& status, const std::string& longStatus) {
+    ps.Picture = picture;
+    ps.Status = status;
+    ps.LongStatus = longStatus;
+}
+
+void ClientsTest::OnlyOn(std::initializer_list<int> ids) {
+    for (int id : {IDC_IfAny, IDC_IfPicture, IDC_IfStatus, IDC_SetPicture, IDC_SetStatus,
+                   IDC_SetLongStatus, IDC_Compatible})
+        Switch(id, false);
+    for (int id : ids)
+        Switch(id, true);
+}

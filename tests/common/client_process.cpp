@@ -1,0 +1,168 @@
+#include "common/client_process.h"
+
+#include <sstream>
+#include <stdexcept>
+
+namespace {
+std::string HelperPath() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string p(path);
+    return p.substr(0, p.find_last_of("\\/") + 1) + "fake_clients.exe";
+}
+
+HWND ParseHandle(const std::string& s) {
+    return reinterpret_cast<HWND>(static_cast<uintptr_t>(std::stoull(s, nullptr, 16)));
+}
+} // namespace
+
+HWND FakeClient::operator[](const std::string& role) const {
+    auto it = windows.find(name + "." + role);
+    return it == windows.end() ? nullptr : it->second;
+}
+
+FakeClientProcess::FakeClientProcess() {
+    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+    HANDLE childIn = nullptr, childOut = nullptr;
+    if (!CreatePipe(&childIn, &toHelper_, &sa, 0)) return;
+    if (!CreatePipe(&fromHelper_, &childOut, &sa, 0)) return;
+    SetHandleInformation(toHelper_, HANDLE_FLAG_INHERIT, 0);
+    SetHandleInformation(fromHelper_, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = childIn;
+    si.hStdOutput = childOut;
+    si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION pi{};
+    std::string cmd = "\"" + HelperPath() + "\"";
+    if (CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si,
+                       &pi)) {
+        process_ = pi.hProcess;
+        pid_ = pi.dwProcessId;
+        CloseHandle(pi.hThread);
+    }
+    CloseHandle(childIn);
+    CloseHandle(childOut);
+}
+
+FakeClientProcess::~FakeClientProcess() {
+    if (toHelper_) CloseHandle(toHelper_); // end of input: the helper quits
+    if (process_) {
+        if (WaitForSingleObject(process_, 5000) != WAIT_OBJECT_0) TerminateProcess(process_, 1);
+        CloseHandle(process_);
+    }
+    if (fromHelper_) CloseHandle(fromHelper_);
+}
+
+void FakeClientProcess::Kill() {
+    if (!process_) return;
+    TerminateProcess(process_, 1);
+    WaitForSingleObject(process_, 5000);
+}
+
+std::vector<std::string> FakeClientProcess::Command(const std::string& line) {
+    if (!process_) throw std::runtime_error("the fake clients are not running");
+    const std::string out = line + "\n";
+    DWORD written = 0;
+    if (!WriteFile(toHelper_, out.data(), static_cast<DWORD>(out.size()), &written, nullptr))
+        throw std::runtime_error("cannot write to the fake clients");
+    std::vector<std::string> lines;
+    for (;;) {
+        size_t nl;
+        while ((nl = pending_.find('\n')) != std::string::npos) {
+            std::string l = pending_.substr(0, nl);
+            pending_.erase(0, nl + 1);
+            if (l == ".") return lines;
+            lines.push_back(l);
+        }
+        char chunk[4096];
+        DWORD got = 0;
+        if (!ReadFile(fromHelper_, chunk, sizeof chunk, &got, nullptr) || got == 0)
+            throw std::runtime_error("the fake clients ended");
+        pending_.append(chunk, got);
+    }
+}
+
+FakeClient FakeClientProcess::Make(const std::string& kind, const std::string& name,
+                                   const std::string& options) {
+    const auto lines = Command(kind + " " + name + " " + options);
+    FakeClient c{name, {}};
+    std::istringstream in(lines.empty() ? std::string() : lines.back());
+    std::string word;
+    in >> word;
+    if (word != "ok") throw std::runtime_error("fake client not made: " + kind + " " + name);
+    while (in >> word) {
+        const size_t eq = word.find('=');
+        c.windows[word.substr(0, eq)] = ParseHandle(word.substr(eq + 1));
+    }
+    return c;
+}
+
+FakeClient FakeClientProcess::Qip(const std::string& name, const std::string& options) {
+    return Make("qip", name, options);
+}
+FakeClient FakeClientProcess::Rnq(const std::string& name, const std::string& options) {
+    return Make("rnq", name, options);
+}
+void FakeClientProcess::TopLevelWindows(int count, const std::string& windowClass) {
+    Command("top " + std::to_string(count) + " " + windowClass);
+}
+void FakeClientProcess::SetText(const std::string& window, const std::string& text) {
+    Command("settext " + window + " " + text);
+}
+void FakeClientProcess::Select(const std::string& window, int index) {
+    Command("select " + window + " " + std::to_string(index));
+}
+void FakeClientProcess::Show(const std::string& window) {
+    Command("show " + window);
+}
+void FakeClientProcess::Hide(const std::string& window) {
+    Command("hide " + window);
+}
+void FakeClientProcess::Destroy(const std::string& window) {
+    Command("destroy " + window);
+}
+void FakeClientProcess::Hang(int ms) {
+    Command("hang " + std::to_string(ms));
+}
+
+FormShows FakeClientProcess::State(const std::string& form) {
+    const auto lines = Command("state " + form);
+    FormShows s;
+    const std::string l = lines.empty() ? std::string() : lines.back();
+    auto field = [&](const std::string& key, const std::string& next) {
+        const size_t b = l.find(key);
+        if (b == std::string::npos) return std::string();
+        const size_t from = b + key.size();
+        const size_t e = next.empty() ? std::string::npos : l.find(next, from);
+        return l.substr(from, e == std::string::npos ? std::string::npos : e - from);
+    };
+    s.visible = field(" visible=", " ") == "1";
+    const size_t v = l.find(" visible=");
+    const size_t c = l.find(" confirmations=");
+    if (v != std::string::npos && c != std::string::npos) s.applied = l.substr(v + 11, c - v - 11);
+    s.confirmations = std::atoi(field(" confirmations=", " ").c_str());
+    s.confirmed = field(" confirmed=", "");
+    return s;
+}
+
+std::vector<ClientRecord> FakeClientProcess::Records() {
+    std::vector<ClientRecord> out;
+    auto lines = Command("records");
+    if (!lines.empty()) lines.pop_back(); // "ok"
+    for (const std::string& l : lines) {
+        std::istringstream in(l);
+        ClientRecord r{};
+        std::string msg, w, lp, flag;
+        in >> r.window >> msg >> w >> lp >> flag;
+        r.message = static_cast<UINT>(std::stoul(msg, nullptr, 16));
+        r.wParam = static_cast<WPARAM>(std::stoull(w, nullptr, 16));
+        r.lParam = static_cast<LPARAM>(std::stoull(lp, nullptr, 16));
+        r.sent = flag == "s";
+        std::getline(in, r.text);
+        if (!r.text.empty() && r.text[0] == ' ') r.text.erase(0, 1);
+        out.push_back(r);
+    }
+    return out;
+}

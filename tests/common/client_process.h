@@ -1,0 +1,72 @@
+// Drives the fake QIP and R&Q clients (tests/helpers/fake_clients), which run in a process of
+// their own as the real messengers do: creates clients, changes what they show, and fetches
+// the record of every message their windows received.
+#pragma once
+#include <windows.h>
+#include <map>
+#include <string>
+#include <vector>
+
+// One message a fake client's window received.
+struct ClientRecord {
+    std::string window; // "q1.combo", "r1.form", ...
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    bool sent;        // sent by another program (the plugin), not by the client's own code
+    std::string text; // what a WM_SETTEXT carried
+};
+
+// The windows of one fake client, by role ("main", "form", "ok", "combo", "edit1", "pan2").
+struct FakeClient {
+    std::string name;
+    std::map<std::string, HWND> windows;
+    HWND operator[](const std::string& role) const;
+};
+
+// What a fake client's form shows and what its last confirmation applied.
+struct FormShows {
+    bool visible = false;
+    std::string applied;   // "pic=3|status=...|long=..."
+    int confirmations = 0; // OK clicks (QIP) or Enter presses (R&Q)
+    std::string confirmed; // what the last confirmation applied, in the same form
+};
+
+class FakeClientProcess {
+  public:
+    FakeClientProcess();  // starts the helper program
+    ~FakeClientProcess(); // ends it
+    FakeClientProcess(const FakeClientProcess&) = delete;
+    FakeClientProcess& operator=(const FakeClientProcess&) = delete;
+
+    bool running() const { return process_ != nullptr; }
+    DWORD pid() const { return pid_; }
+
+    // "qip q1 visible panels=3" and so on (see the helper for the options).
+    FakeClient Qip(const std::string& name, const std::string& options = "");
+    FakeClient Rnq(const std::string& name, const std::string& options = "");
+    void TopLevelWindows(int count, const std::string& windowClass);
+    void SetText(const std::string& window, const std::string& text);
+    void Select(const std::string& window, int index);
+    void Show(const std::string& window);
+    void Hide(const std::string& window);
+    void Destroy(const std::string& window);
+    FormShows State(const std::string& form);
+    // Everything received since the last call.
+    std::vector<ClientRecord> Records();
+    // Makes the helper stop answering messages for ms milliseconds.
+    void Hang(int ms);
+    // Ends the helper at once (a hung one does not end by itself).
+    void Kill();
+
+    // One command and its answer lines (the last one "ok ..." or "error ...").
+    std::vector<std::string> Command(const std::string& line);
+
+  private:
+    FakeClient Make(const std::string& kind, const std::string& name, const std::string& options);
+    HANDLE process_ = nullptr;
+    DWORD pid_ = 0;
+    HANDLE toHelper_ = nullptr;
+    HANDLE fromHelper_ = nullptr;
+    std::string pending_;
+};
