@@ -8,7 +8,7 @@
 #include "common/fake_winamp.h"
 #include "common/files.h"
 #include "common/plugin_fixture.h"
-#include "dialog/dialog_driver.h"
+#include "common/dialog_driver.h"
 #include "plugin/gen_Lumtra.h"
 #include "plugin/tray.h"
 #include "settings/settings.h"

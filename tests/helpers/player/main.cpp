@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "common/player.h"
-#include "common/status_view.h"
+#include "common/client_process.h"
 
 namespace {
 // The plugin's texts are in the ANSI code page; the terminal reading us wants UTF-8.
@@ -42,16 +42,41 @@ void Say(const std::string& ansiLine) {
     fflush(stdout);
 }
 
-void ShowClients(const char* indent) {
-    const auto views = ReadClientStatuses();
-    if (views.empty()) Say(std::string(indent) + "(no client status forms running)");
-    for (const ClientStatusView& v : views) {
-        std::string line = std::string(indent) + v.kind + ": ";
-        if (v.kind == "QIP") line += "picture " + std::to_string(v.picture) + ", ";
-        line +=
-            "status \"" + OneLine(v.status) + "\", long status \"" + OneLine(v.longStatus) + "\"";
-        Say(line);
+// One fake QIP and one fake R&Q client, each in a process of its own, showing a status of
+// their own before the plugin starts.
+struct DemoClients {
+    FakeClientProcess qip, rnq;
+    bool Start() {
+        if (!qip.running() || !rnq.running()) return false;
+        qip.Qip("qip");
+        qip.Select("qip.combo", 5);
+        qip.SetText("qip.edit2", "Работаю");
+        qip.SetText("qip.edit1", "В офисе");
+        rnq.Rnq("rnq");
+        rnq.SetText("rnq.edit1", "Занят");
+        rnq.SetText("rnq.memo1", "Обед");
+        return true;
     }
+};
+
+// "pic=11|status=...|long=..." as a readable line.
+std::string Readable(const std::string& shows) {
+    std::string r = shows;
+    if (r.rfind("pic=-1|", 0) == 0) r.replace(0, 6, "pic=none");
+    for (const char* from : {"pic=", "|status=", "|long="}) {
+        const size_t at = r.find(from);
+        if (at == std::string::npos) continue;
+        const std::string to = std::string(from) == "pic="       ? "picture "
+                               : std::string(from) == "|status=" ? ", status \""
+                                                                 : "\", long status \"";
+        r.replace(at, strlen(from), to);
+    }
+    return OneLine(r) + "\"";
+}
+
+void ShowClients(DemoClients& clients, const char* indent) {
+    Say(std::string(indent) + "QIP: " + Readable(clients.qip.State("qip.form").applied));
+    Say(std::string(indent) + "R&Q: " + Readable(clients.rnq.State("rnq.form").applied));
 }
 
 struct Resources {
@@ -143,24 +168,29 @@ int main(int argc, char** argv) {
     player.playlist = DemoPlaylist();
     if (soak > 0) return Soak(player, dll, soak, delay);
 
+    DemoClients clients;
+    if (!clients.Start()) {
+        fprintf(stderr, "cannot start the fake clients\n");
+        return 2;
+    }
+    Say("The clients before Winamp starts:");
+    ShowClients(clients, "  ");
     if (!player.Load(dll)) {
         fprintf(stderr, "cannot load %s\n", dll.c_str());
         return 2;
     }
-    Say("Before the first track:");
-    ShowClients("  ");
     for (size_t i = 0; i < player.playlist.size(); ++i) {
         Say("");
         Say("Track " + std::to_string(i + 1) + ": " + player.playlist[i].title);
         player.Play(i);
-        Say("  ... " + std::to_string(delay - 1) + " host messages later:");
         player.Tick(delay - 1);
-        ShowClients("  ");
+        Say("  after " + std::to_string(delay - 1) + " host messages:");
+        ShowClients(clients, "  ");
         Say("  tray tooltip: \"" + OneLine(player.TrayTip()) + "\"");
     }
     Say("");
-    Say("Winamp quits:");
+    Say("Winamp quits; the clients show their own statuses again:");
     player.Close();
-    ShowClients("  ");
+    ShowClients(clients, "  ");
     return 0;
 }

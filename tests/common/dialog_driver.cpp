@@ -1,4 +1,4 @@
-#include "dialog/dialog_driver.h"
+#include "common/dialog_driver.h"
 
 #include <gtest/gtest.h>
 
@@ -41,10 +41,14 @@ HWND Control(HWND dlg, int id) {
 } // namespace
 
 HWND RunConfigDialog(const std::function<void(HWND)>& script) {
+    return RunDialog(&config, script);
+}
+
+HWND RunDialog(const std::function<void()>& open, const std::function<void(HWND)>& script) {
     pendingScript = script;
     seenDialog = nullptr;
     timer = SetTimer(nullptr, 0, 10, &OnTimer);
-    config();
+    open();
     if (timer) KillTimer(nullptr, timer);
     timer = 0;
     pendingScript = nullptr;

@@ -9,6 +9,8 @@
 // Runs config(); once the dialog is up, `script` gets its window. A dialog the script leaves
 // open is cancelled. Returns the dialog window seen; a dialog that never came up fails the test.
 HWND RunConfigDialog(const std::function<void(HWND dlg)>& script);
+// The same with another way of opening it (a player calling the loaded DLL's config).
+HWND RunDialog(const std::function<void()>& open, const std::function<void(HWND dlg)>& script);
 
 // ---- what a user does
 void Click(HWND dlg, int id);                             // a mouse click on a button or check box

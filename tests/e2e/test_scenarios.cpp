@@ -1,0 +1,191 @@
+// The real win64 DLL in a player, as Winamp runs it, beside fake QIP and R&Q clients that each
+// run in a process of their own.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "common/client_process.h"
+#include "common/dialog_driver.h"
+#include "common/files.h"
+#include "common/player.h"
+#include "lite/resource.h"
+
+namespace {
+const std::string Dll = WinPath(LUMTRA_DLL64);
+const std::string Ini = Dll + ".ini";
+
+// What a client confirmed for playlist entry i with the scenario's templates: the "Музыка"
+// picture, "%Artist - %Title" as the caption and the playlist title as the long status.
+std::string Expected(size_t i) {
+    const PlayerTrack t = DemoPlaylist().at(i);
+    return "pic=11|status=" + t.tags.at("ARTIST") + " - " + t.tags.at("TITLE") + "|long=" + t.title;
+}
+
+const std::string QipBefore = "pic=5|status=Работаю|long=В офисе";
+const std::string RnqBefore = "pic=0|status=Занят|long=Обед";
+
+class ScenarioTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        DeleteFileIfAny(Ini);
+        Preset("SetPicture", "1");
+        Preset("SetStatus", "1");
+        Preset("Status", "%Artist - %Title");
+        Preset("DelayV", "3");
+        Preset("SetTray", "0");
+    }
+    void TearDown() override {
+        player.reset();
+        DeleteFileIfAny(Ini);
+    }
+    static void Preset(const std::string& key, const std::string& value) {
+        PresetPluginSetting(Dll, key, value);
+    }
+    void StartPlayer() {
+        player = std::make_unique<Player>();
+        player->playlist = DemoPlaylist();
+        ASSERT_TRUE(player->Load(Dll));
+    }
+    // A QIP client showing picture 5 and a status of its own.
+    static void StartQip(FakeClientProcess& p, const std::string& name) {
+        ASSERT_TRUE(p.running());
+        p.Qip(name);
+        p.Select(name + ".combo", 5);
+        p.SetText(name + ".edit2", "Работаю");
+        p.SetText(name + ".edit1", "В офисе");
+    }
+    static void StartRnq(FakeClientProcess& p, const std::string& name) {
+        ASSERT_TRUE(p.running());
+        p.Rnq(name);
+        p.SetText(name + ".edit1", "Занят");
+        p.SetText(name + ".memo1", "Обед");
+    }
+    // What the client took as its status at its last confirmation.
+    static std::string Confirmed(FakeClientProcess& p, const std::string& form) {
+        return p.State(form).confirmed;
+    }
+    static std::string Shows(FakeClientProcess& p, const std::string& form) {
+        return p.State(form).applied;
+    }
+    std::unique_ptr<Player> player;
+};
+} // namespace
+
+TEST_F(ScenarioTest, ThreeTracksInARowReachBothClientsAfterTheDelay) {
+    FakeClientProcess qip, rnq;
+    StartQip(qip, "q1");
+    StartRnq(rnq, "r1");
+    StartPlayer();
+    for (size_t i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        player->Play(i);
+        player->Tick(1); // one host message short of the delay of 3
+        EXPECT_NE(Expected(i), Confirmed(qip, "q1.form"));
+        EXPECT_NE(Expected(i), Confirmed(rnq, "r1.form"));
+        player->Tick(1);
+        EXPECT_EQ(Expected(i), Confirmed(qip, "q1.form"));
+        EXPECT_EQ(Expected(i), Confirmed(rnq, "r1.form"));
+    }
+}
+
+TEST_F(ScenarioTest, ATrackChangeDuringTheCountdownStartsItAgain) {
+    Preset("DelayV", "5");
+    FakeClientProcess qip, rnq;
+    StartQip(qip, "q1");
+    StartRnq(rnq, "r1");
+    StartPlayer();
+    player->Play(0);
+    player->Tick(3);
+    player->Play(1); // re-armed to the full delay
+    player->Tick(3);
+    EXPECT_EQ(0, qip.State("q1.form").confirmations);
+    EXPECT_EQ(0, rnq.State("r1.form").confirmations);
+    player->Tick(1);
+    EXPECT_EQ(Expected(1), Confirmed(qip, "q1.form"));
+    EXPECT_EQ(Expected(1), Confirmed(rnq, "r1.form"));
+}
+
+TEST_F(ScenarioTest, QuitRestoresBothClientsAndKeepsTheSettings) {
+    FakeClientProcess qip, rnq;
+    StartQip(qip, "q1");
+    StartRnq(rnq, "r1");
+    StartPlayer();
+    player->PlayAndSettle(0, 3);
+    ASSERT_EQ(Expected(0), Confirmed(qip, "q1.form"));
+    player->Close();
+    EXPECT_EQ(QipBefore, Confirmed(qip, "q1.form"));
+    // The R&Q picture cannot be read back, so its restore confirms picture 0.
+    EXPECT_EQ(RnqBefore, Confirmed(rnq, "r1.form"));
+    const std::string ini = ReadFileBytes(Ini);
+    EXPECT_NE(std::string::npos, ini.find("Enable.Value=1\r\n")); // the user's choice
+    EXPECT_NE(std::string::npos, ini.find("DelayV.Value=3\r\n"));
+    EXPECT_NE(std::string::npos, ini.find("Status.Value=%Artist - %Title\r\n"));
+    EXPECT_NE(std::string::npos, ini.find("Compatible.Caption="));
+}
+
+TEST_F(ScenarioTest, ASecondStartReadsTheStoredSettingsBack) {
+    StartPlayer();
+    player->Close();
+    player.reset();
+    // Only what the first run's quit wrote is left to tell the second start what to do.
+    const std::string written = ReadFileBytes(Ini);
+    DeleteFileIfAny(Ini);
+    WriteFileBytes(Ini, written);
+
+    FakeClientProcess qip;
+    StartQip(qip, "q1");
+    StartPlayer();
+    player->Play(2);
+    player->Tick(2); // DelayV 3 from the file, not the built-in 10
+    EXPECT_EQ(Expected(2), Confirmed(qip, "q1.form"));
+}
+
+TEST_F(ScenarioTest, OkWithEnableUncheckedRestoresAtOnce) {
+    FakeClientProcess qip, rnq;
+    StartQip(qip, "q1");
+    StartRnq(rnq, "r1");
+    StartPlayer();
+    player->PlayAndSettle(0, 3);
+    ASSERT_EQ(Expected(0), Confirmed(qip, "q1.form"));
+
+    RunDialog([&] { player->Configure(); },
+              [](HWND dlg) {
+                  Click(dlg, IDC_Enable);
+                  Click(dlg, IDOK);
+              });
+    EXPECT_EQ(QipBefore, Confirmed(qip, "q1.form"));
+    EXPECT_EQ(RnqBefore, Confirmed(rnq, "r1.form"));
+    EXPECT_NE(std::string::npos, ReadFileBytes(Ini).find("Enable.Value=0\r\n"));
+
+    // Switched off: later tracks leave the clients alone.
+    const int before = qip.State("q1.form").confirmations;
+    player->PlayAndSettle(1, 3);
+    EXPECT_EQ(before, qip.State("q1.form").confirmations);
+}
+
+TEST_F(ScenarioTest, OnlyTheQipWhoseTitleHoldsTheChosenTextIsServed) {
+    Preset("AllQIP", "0");
+    Preset("AllQIPNo", "1");
+    Preset("CustomQIP", "12345");
+    FakeClientProcess first, second;
+    StartQip(first, "qa");
+    first.SetText("qa.main", "QIP 2005 - 12345");
+    StartQip(second, "qb");
+    second.SetText("qb.main", "QIP 2005 - 67890");
+    StartPlayer();
+    player->PlayAndSettle(0, 3);
+    EXPECT_EQ(Expected(0), Confirmed(first, "qa.form"));
+    EXPECT_EQ(0, second.State("qb.form").confirmations);
+    EXPECT_EQ(QipBefore, Shows(second, "qb.form"));
+}
+
+TEST_F(ScenarioTest, AClientStartedLaterIsStoredAtItsFirstUpdate) {
+    StartPlayer();
+    player->PlayAndSettle(0, 3); // nobody to serve yet
+    FakeClientProcess rnq;
+    StartRnq(rnq, "r1");
+    player->PlayAndSettle(1, 3);
+    EXPECT_EQ(Expected(1), Confirmed(rnq, "r1.form"));
+    player->Close();
+    EXPECT_EQ(RnqBefore, Confirmed(rnq, "r1.form"));
+}
