@@ -18,27 +18,23 @@ constexpr DWORD AbsoluteLeftUp = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTUP;     
 // One look over the form's first 21 descendants. A failure ends it with what was found so far.
 TStatusWindow SearchForm(HWND wind) {
     TStatusWindow r = nilTStatusWindows;
-    try {
-        TWindowsAr ww = nilTWindowsAr;
-        FindChildsWindows(wind, ww);
-        for (int i = 0; i < ww.wwCounter; ++i) {
-            const HWND h = ww.windows[static_cast<size_t>(i)];
-            std::string title, cls, caption;
-            if (!sGetWindowClassAndTitle(h, title, cls, caption)) continue;
-            if (cls == "TPanel") {
-                // QIP keeps some panels hidden; every panel but the last is shown.
-                if (IsWindowL(r.wPan)) ShowWindow(r.wPan, SW_SHOW);
-                if (caption == "OK") r.wOK = h;
-                r.wPan = h;
-            }
-            if (cls == "TComboBox") r.wCombo = h;
-            if (cls == "TEdit") {
-                if (!r.wLongStatus)
-                    r.wLongStatus = h;
-                else
-                    r.wStatus = h;
-            }
+    auto take = [&r](HWND h, const std::string& cls, const std::string& caption) {
+        if (cls == "TPanel") {
+            // QIP keeps some panels hidden; every panel but the last is shown.
+            if (IsWindowL(r.wPan)) ShowWindow(r.wPan, SW_SHOW);
+            if (caption == "OK") r.wOK = h;
+            r.wPan = h;
         }
+        if (cls == "TComboBox") r.wCombo = h;
+        if (cls == "TEdit") {
+            if (!r.wLongStatus)
+                r.wLongStatus = h;
+            else
+                r.wStatus = h;
+        }
+    };
+    try {
+        ForEachReadableDescendant(wind, take);
     } catch (...) {
     }
     return r;

@@ -30,15 +30,10 @@ void Confirm(HWND form) {
 TStatusWindow GetChilds_RnQ(HWND wind, HWND /*parent: R&Q's form is never opened for it*/) {
     TStatusWindow r = nilTStatusWindows;
     try {
-        TWindowsAr ww = nilTWindowsAr;
-        FindChildsWindows(wind, ww);
-        for (int i = 0; i < ww.wwCounter; ++i) {
-            const HWND h = ww.windows[static_cast<size_t>(i)];
-            std::string title, cls, caption;
-            if (!sGetWindowClassAndTitle(h, title, cls, caption)) continue;
+        ForEachReadableDescendant(wind, [&r](HWND h, const std::string& cls, const std::string&) {
             if (cls == "TEdit") r.wStatus = h;
             if (cls == "TMemo") r.wLongStatus = h;
-        }
+        });
     } catch (...) {
     }
     return r;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "settings/tps.h"
+#include "support/window_text.h"
 
 // One window search: what to look for, and what was found.
 struct TWindowsAr {
@@ -27,3 +28,15 @@ BOOL CALLBACK FindWindowProc(HWND h, LPARAM lParam);
 // All descendants of hParent, or the top-level windows when hParent is 0, that meet the
 // criteria of ww, appended to ww (up to 21 in all). Returns ww.wwCounter.
 int FindChildsWindows(HWND hParent, TWindowsAr& ww);
+
+// Calls visit(window, className, caption) for each of the first 21 descendants of parent, in
+// enumeration order, skipping those whose texts cannot be read.
+template <typename Visit> void ForEachReadableDescendant(HWND parent, Visit visit) {
+    TWindowsAr ww = nilTWindowsAr;
+    FindChildsWindows(parent, ww);
+    for (int i = 0; i < ww.wwCounter; ++i) {
+        const HWND h = ww.windows[static_cast<size_t>(i)];
+        std::string title, cls, caption;
+        if (sGetWindowClassAndTitle(h, title, cls, caption)) visit(h, cls, caption);
+    }
+}
