@@ -39,19 +39,12 @@ const Msg SetNoPictureQipSeq[] = {{"combo", CB_SETCURSEL, sent | wparam, 0},
                                   {"ok", WM_LBUTTONDOWN, sent | wparam | lparam, MK_LBUTTON, At11},
                                   {"ok", WM_LBUTTONUP, sent | wparam | lparam, MK_LBUTTON, At11},
                                   {}};
-const Msg NothingSeq[] = {{}};
 
 class QipTest : public ClientsTest {
   protected:
     void SetUp() override {
         ClientsTest::SetUp();
         Status(5, "Слушаю", "Artist - Title");
-    }
-    // One update, and what the client received during it.
-    std::vector<ClientRecord> Update() {
-        clients.Records();
-        SetText();
-        return clients.Records();
     }
 };
 } // namespace
@@ -60,26 +53,26 @@ TEST_F(QipTest, HiddenFormIsFilledAndConfirmedInOrder) {
     OnlyOn({IDC_IfAny, IDC_SetLongStatus});
     FakeClient q = clients.Qip("q1");
     clients.Select("q1.combo", 3);
-    ok_sequence(Update(), "q1", SetHiddenQipSeq, "long status only");
+    ok_sequence(UpdateRecords(), "q1", SetHiddenQipSeq, "long status only");
     const FormShows s = clients.State("q1.form");
     EXPECT_EQ(1, s.confirmations);
     EXPECT_EQ("pic=3|status=|long=Artist - Title", s.confirmed);
 
-    ok_sequence(Update(), "q1", NothingSeq, "second update, nothing differs");
+    ok_sequence(UpdateRecords(), "q1", NothingSeq, "second update, nothing differs");
 }
 
 TEST_F(QipTest, CompatibleModeConfirmsPictureZeroFirst) {
     OnlyOn({IDC_IfAny, IDC_SetLongStatus, IDC_Compatible});
     clients.Qip("q1");
     clients.Select("q1.combo", 3);
-    ok_sequence(Update(), "q1", SetHiddenCompatibleQipSeq, "compatible");
+    ok_sequence(UpdateRecords(), "q1", SetHiddenCompatibleQipSeq, "compatible");
     EXPECT_EQ(2, clients.State("q1.form").confirmations);
 }
 
 TEST_F(QipTest, VisibleFormIsFilledButNotClicked) {
     OnlyOn({IDC_IfAny, IDC_SetPicture, IDC_SetStatus, IDC_SetLongStatus, IDC_Compatible});
     clients.Qip("q1", "visible");
-    ok_sequence(Update(), "q1", SetVisibleQipSeq, "visible form");
+    ok_sequence(UpdateRecords(), "q1", SetVisibleQipSeq, "visible form");
     const FormShows s = clients.State("q1.form");
     EXPECT_TRUE(s.visible);
     EXPECT_EQ(0, s.confirmations);
@@ -92,13 +85,13 @@ TEST_F(QipTest, NothingIsSentWhereNothingDiffersOrNothingIsAllowed) {
     clients.SetText("q1.edit2", "СЛУШАЮ");
     clients.SetText("q1.edit1", "artist - TITLE");
     OnlyOn({IDC_IfAny, IDC_SetPicture, IDC_SetStatus, IDC_SetLongStatus, IDC_Compatible});
-    ok_sequence(Update(), "q1", NothingSeq, "already shown, ignoring case");
+    ok_sequence(UpdateRecords(), "q1", NothingSeq, "already shown, ignoring case");
 
     clients.SetText("q1.edit1", "something else");
     OnlyOn({IDC_IfAny, IDC_Compatible});
-    ok_sequence(Update(), "q1", NothingSeq, "nothing to set");
+    ok_sequence(UpdateRecords(), "q1", NothingSeq, "nothing to set");
     OnlyOn({IDC_SetPicture, IDC_SetStatus, IDC_SetLongStatus, IDC_Compatible});
-    ok_sequence(Update(), "q1", NothingSeq, "no condition");
+    ok_sequence(UpdateRecords(), "q1", NothingSeq, "no condition");
     EXPECT_TRUE(SetStatus_QIP(q["form"])) << "the OK panel was found";
 }
 
@@ -106,11 +99,11 @@ TEST_F(QipTest, PictureConditionHoldsOnlyWhileMusicIsSelected) {
     OnlyOn({IDC_IfPicture, IDC_SetPicture});
     clients.Qip("q1");
     clients.Select("q1.combo", 4);
-    ok_sequence(Update(), "q1", NothingSeq, "picture 4");
+    ok_sequence(UpdateRecords(), "q1", NothingSeq, "picture 4");
     clients.Select("q1.combo", QIPMusicPicture);
-    EXPECT_FALSE(PluginMessages(Update(), "q1").empty());
+    EXPECT_FALSE(PluginMessages(UpdateRecords(), "q1").empty());
     EXPECT_EQ("pic=5|status=|long=", clients.State("q1.form").confirmed);
-    ok_sequence(Update(), "q1", NothingSeq, "no longer Music");
+    ok_sequence(UpdateRecords(), "q1", NothingSeq, "no longer Music");
 }
 
 // The reference of the caption condition is the text of the status caption box.
@@ -120,9 +113,9 @@ TEST_F(QipTest, CaptionConditionComparesWithTheStatusCaptionSetting) {
     ps.Status = "Artist - Title"; // this track's caption, which the condition ignores
     clients.Qip("q1");
     clients.SetText("q1.edit2", "Работаю");
-    ok_sequence(Update(), "q1", NothingSeq, "another caption");
+    ok_sequence(UpdateRecords(), "q1", NothingSeq, "another caption");
     clients.SetText("q1.edit2", "СЛУШАЮ");
-    EXPECT_FALSE(PluginMessages(Update(), "q1").empty());
+    EXPECT_FALSE(PluginMessages(UpdateRecords(), "q1").empty());
     EXPECT_EQ("pic=0|status=СЛУШАЮ|long=Artist - Title", clients.State("q1.form").confirmed);
 }
 
@@ -130,7 +123,7 @@ TEST_F(QipTest, NoPictureClearsTheSelection) {
     OnlyOn({IDC_IfAny, IDC_SetPicture});
     clients.Qip("q1");
     ps.Picture = -1;
-    ok_sequence(Update(), "q1", SetNoPictureQipSeq, "picture -1");
+    ok_sequence(UpdateRecords(), "q1", SetNoPictureQipSeq, "picture -1");
     EXPECT_EQ("pic=-1|status=|long=", clients.State("q1.form").confirmed);
 }
 

@@ -54,18 +54,12 @@ const Msg SetLastControlsRnqSeq[] = {{"edit2", WM_SETTEXT, sent | text, 0, 0, "�
                                      {"form", WM_KEYUP, sent | wparam, VK_RETURN},
                                      {"form", WM_SYSCOMMAND, sent | wparam, SC_CLOSE},
                                      {}};
-const Msg NothingSeq[] = {{}};
 
 class RnqTest : public ClientsTest {
   protected:
     void SetUp() override {
         ClientsTest::SetUp();
         Status(5, "Слушаю", "Artist - Title");
-    }
-    std::vector<ClientRecord> Update() {
-        clients.Records();
-        SetText();
-        return clients.Records();
     }
 };
 } // namespace
@@ -90,23 +84,23 @@ TEST(Index2Pos, GridPointsAndClampedIndexes) {
 TEST_F(RnqTest, HiddenFormIsFilledConfirmedAndClosed) {
     OnlyOn({IDC_IfAny, IDC_SetStatus});
     clients.Rnq("r1");
-    ok_sequence(Update(), "r1", SetHiddenRnqSeq, "caption only");
+    ok_sequence(UpdateRecords(), "r1", SetHiddenRnqSeq, "caption only");
     const FormShows s = clients.State("r1.form");
     EXPECT_EQ(1, s.confirmations);
     EXPECT_EQ("pic=-1|status=Слушаю|long=", s.confirmed);
-    ok_sequence(Update(), "r1", NothingSeq, "second update");
+    ok_sequence(UpdateRecords(), "r1", NothingSeq, "second update");
 }
 
 TEST_F(RnqTest, CompatibleModeClicksPictureZeroThenTheConfiguredOne) {
     OnlyOn({IDC_IfAny, IDC_SetStatus, IDC_Compatible});
     clients.Rnq("r1");
-    ok_sequence(Update(), "r1", SetHiddenCompatibleRnqSeq, "hidden, compatible");
+    ok_sequence(UpdateRecords(), "r1", SetHiddenCompatibleRnqSeq, "hidden, compatible");
     const FormShows s = clients.State("r1.form");
     EXPECT_EQ(2, s.confirmations);
     EXPECT_EQ("pic=5|status=Слушаю|long=", s.confirmed);
 
     clients.Rnq("r2", "visible");
-    ok_sequence(Update(), "r2", SetVisibleCompatibleRnqSeq, "visible, compatible");
+    ok_sequence(UpdateRecords(), "r2", SetVisibleCompatibleRnqSeq, "visible, compatible");
     EXPECT_EQ(0, clients.State("r2.form").confirmations);
     EXPECT_TRUE(clients.State("r2.form").visible);
 }
@@ -115,26 +109,26 @@ TEST_F(RnqTest, NoPictureClicksTheFirstCell) {
     OnlyOn({IDC_IfAny, IDC_SetPicture, IDC_SetLongStatus});
     clients.Rnq("r1");
     ps.Picture = -1;
-    ok_sequence(Update(), "r1", SetNoPictureRnqSeq, "picture -1");
+    ok_sequence(UpdateRecords(), "r1", SetNoPictureRnqSeq, "picture -1");
     EXPECT_EQ("pic=0|status=|long=Artist - Title", clients.State("r1.form").confirmed);
 }
 
 TEST_F(RnqTest, PictureIsNeitherConditionNorChange) {
     clients.Rnq("r1");
     OnlyOn({IDC_IfPicture, IDC_SetPicture, IDC_SetStatus, IDC_SetLongStatus});
-    ok_sequence(Update(), "r1", NothingSeq, "picture condition only");
+    ok_sequence(UpdateRecords(), "r1", NothingSeq, "picture condition only");
 
     clients.SetText("r1.edit1", "слушаю");
     clients.SetText("r1.memo1", "ARTIST - TITLE");
     OnlyOn({IDC_IfAny, IDC_SetPicture, IDC_SetStatus, IDC_SetLongStatus, IDC_Compatible});
     ps.Picture = 12;
-    ok_sequence(Update(), "r1", NothingSeq, "texts already shown");
+    ok_sequence(UpdateRecords(), "r1", NothingSeq, "texts already shown");
 }
 
 TEST_F(RnqTest, TheLastEditAndMemoAreUsed) {
     OnlyOn({IDC_IfAny, IDC_SetStatus, IDC_SetLongStatus});
     clients.Rnq("r1", "edits=2 memos=2");
-    ok_sequence(Update(), "r1", SetLastControlsRnqSeq, "two edits, two memos");
+    ok_sequence(UpdateRecords(), "r1", SetLastControlsRnqSeq, "two edits, two memos");
 }
 
 TEST_F(RnqTest, OnlyClientKindsAreDispatched) {

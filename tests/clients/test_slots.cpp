@@ -21,7 +21,6 @@ const Msg RestoreRnqSeq[] = {
     {"form", WM_KEYUP, sent | wparam, VK_RETURN},
     {"form", WM_SYSCOMMAND, sent | wparam, SC_CLOSE},
     {}};
-const Msg NothingSeq[] = {{}};
 
 class SlotsTest : public ClientsTest {
   protected:

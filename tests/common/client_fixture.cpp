@@ -1,5 +1,7 @@
 #include "common/client_fixture.h"
 
+#include "clients/clients.h"
+
 #include "settings/settings.h"
 #include "support/desktop.h"
 
@@ -77,4 +79,10 @@ void ClientsTest::OnlyOn(std::initializer_list<int> ids) {
         Switch(id, false);
     for (int id : ids)
         Switch(id, true);
+}
+
+std::vector<ClientRecord> ClientsTest::UpdateRecords() {
+    clients.Records();
+    SetText();
+    return clients.Records();
 }

@@ -39,6 +39,8 @@ class ClientsTest : public PluginTest {
     // Only the switches given are on, of IfAny, IfPicture, IfStatus, SetPicture, SetStatus,
     // SetLongStatus, Compatible.
     static void OnlyOn(std::initializer_list<int> ids);
+    // One update (SetText), and what the clients received during it.
+    std::vector<ClientRecord> UpdateRecords();
 
     FakeClientProcess clients;
 };

@@ -34,5 +34,8 @@ std::vector<ClientRecord> PluginMessages(const std::vector<ClientRecord>& all,
                                          const std::string& client);
 
 // Compares; on a mismatch reports both whole sequences side by side through gtest.
+// Nothing at all reached the client.
+inline const Msg NothingSeq[] = {{}};
+
 void ok_sequence(const std::vector<ClientRecord>& all, const std::string& client,
                  const Msg* expected, const char* context);
