@@ -15,13 +15,23 @@ constexpr int OpenClickFromBottom = 40;
 constexpr DWORD AbsoluteLeftDown = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTDOWN; // 0x8002
 constexpr DWORD AbsoluteLeftUp = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTUP;     // 0x8004
 
+// ShowWindow on another program's window waits for that program without a time-out; the
+// asynchronous form shows the panel just the same, in order with the messages that follow,
+// without letting a client that hangs now hang Winamp.
+void ShowPanel(HWND panel) {
+    if (GetWindowThreadProcessId(panel, nullptr) == GetCurrentThreadId())
+        ShowWindow(panel, SW_SHOW);
+    else
+        ShowWindowAsync(panel, SW_SHOW);
+}
+
 // One look over the form's first 21 descendants. A failure ends it with what was found so far.
 TStatusWindow SearchForm(HWND wind) {
     TStatusWindow r = nilTStatusWindows;
     auto take = [&r](HWND h, const std::string& cls, const std::string& caption) {
         if (cls == "TPanel") {
             // QIP keeps some panels hidden; every panel but the last is shown.
-            if (IsWindowL(r.wPan)) ShowWindow(r.wPan, SW_SHOW);
+            if (IsWindowL(r.wPan)) ShowPanel(r.wPan);
             if (caption == "OK") r.wOK = h;
             r.wPan = h;
         }

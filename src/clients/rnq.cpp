@@ -16,14 +16,14 @@ const POINT GridCells = MAKEPOINT(7, 5); // the grid is 7 wide; later rows simpl
 
 void ClickPicture(HWND form, int index) {
     const POINT p = Index2Pos(index);
-    ButtonDown(form, p);
-    ButtonUp(form, 0, p);
+    if (IsWindowL(form)) ButtonDown(form, p);
+    if (IsWindowL(form)) ButtonUp(form, 0, p);
 }
 
 void Confirm(HWND form) {
-    KeyDown(form, VK_RETURN);
-    KeyUp(form, VK_RETURN);
-    SysCommand(form, SC_CLOSE);
+    if (IsWindowL(form)) KeyDown(form, VK_RETURN);
+    if (IsWindowL(form)) KeyUp(form, VK_RETURN);
+    if (IsWindowL(form)) SysCommand(form, SC_CLOSE);
 }
 } // namespace
 

@@ -46,3 +46,5 @@ void LoadTimeInit();
 
 std::string Value2ValueText(bool b);
 std::string Value2ValueText(const std::string& s);
+// A literal would silently pick the boolean form.
+std::string Value2ValueText(const char*) = delete;

@@ -62,10 +62,12 @@ std::string GetData(const std::string& section, const std::string& key, const st
                     const std::string& file) {
     const int limit = std::min(GetFileSizeLOW(file), ValueReadLimit);
     if (limit < 1) return def;
-    const std::string first = ReadKey(section, key, "\x01", limit, file);
-    if (first != "\x01") return first;
-    const std::string second = ReadKey(section, key, "\x02", limit, file);
-    return second == "\x02" ? def : second;
+    // The absence probes need room for their one-character marker even in a one-byte file.
+    const int probe = std::max(limit, 2);
+    const std::string first = ReadKey(section, key, "\x01", probe, file);
+    if (first != "\x01") return first.substr(0, static_cast<size_t>(limit - 1));
+    const std::string second = ReadKey(section, key, "\x02", probe, file);
+    return second == "\x02" ? def : second.substr(0, static_cast<size_t>(limit - 1));
 }
 
 std::string LangKeyName() {

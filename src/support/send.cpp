@@ -73,9 +73,11 @@ bool Answers(HWND h) {
             PeekMessageA(&m, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE); // answers them
             continue;
         }
+        // The probe may still be waiting on the client: it must outlive this call.
         PinLibrary();
         probe.detach();
-        return false;
+        // A failed wait says nothing about the client; the plain bounded send decides then.
+        return r != WAIT_TIMEOUT;
     }
 }
 

@@ -37,7 +37,7 @@ void AddClassName(std::string& list, const std::string& name) {
 BOOL CALLBACK FindWindowProc(HWND h, LPARAM lParam) {
     try {
         auto* ww = reinterpret_cast<TWindowsAr*>(lParam);
-        if (!ww || ww->wwCounter > ICQClientsMaxCount) return TRUE;
+        if (!ww || ww->wwCounter < 0 || ww->wwCounter > ICQClientsMaxCount) return TRUE;
         if (Matches(*ww, h)) ww->windows[static_cast<size_t>(ww->wwCounter++)] = h;
     } catch (...) {
     }

@@ -107,6 +107,7 @@ TEST_F(SettingsTest, BrokenFilesGiveDefaultsOrWhatCanBeRead) {
         std::string bytes;
     } cases[] = {
         {"empty", ""},
+        {"one byte", "\n"},
         {"section without keys", "[Winamp to ICQ client status_Russian]\r\n"},
         {"binary",
          std::string("\0\xff\x01[\x80\x00=\x1a\xfe]\n\0\0=\r", 16) + std::string(3000, '\xcc')},
