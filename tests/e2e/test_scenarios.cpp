@@ -69,12 +69,21 @@ class ScenarioTest : public ::testing::Test {
     }
     std::unique_ptr<Player> player;
 };
+
+// A QIP and an R&Q client, each in its own process, showing a status of their own; the player
+// starts in the test, after any settings it presets.
+class BothClientsTest : public ScenarioTest {
+  protected:
+    void SetUp() override {
+        ScenarioTest::SetUp();
+        StartQip(qip, "q1");
+        StartRnq(rnq, "r1");
+    }
+    FakeClientProcess qip, rnq;
+};
 } // namespace
 
-TEST_F(ScenarioTest, ThreeTracksInARowReachBothClientsAfterTheDelay) {
-    FakeClientProcess qip, rnq;
-    StartQip(qip, "q1");
-    StartRnq(rnq, "r1");
+TEST_F(BothClientsTest, ThreeTracksInARowReachBothClientsAfterTheDelay) {
     StartPlayer();
     for (size_t i = 0; i < 3; ++i) {
         SCOPED_TRACE(i);
@@ -88,11 +97,8 @@ TEST_F(ScenarioTest, ThreeTracksInARowReachBothClientsAfterTheDelay) {
     }
 }
 
-TEST_F(ScenarioTest, ATrackChangeDuringTheCountdownStartsItAgain) {
+TEST_F(BothClientsTest, ATrackChangeDuringTheCountdownStartsItAgain) {
     Preset("DelayV", "5");
-    FakeClientProcess qip, rnq;
-    StartQip(qip, "q1");
-    StartRnq(rnq, "r1");
     StartPlayer();
     player->Play(0);
     player->Tick(3);
@@ -105,10 +111,7 @@ TEST_F(ScenarioTest, ATrackChangeDuringTheCountdownStartsItAgain) {
     EXPECT_EQ(Expected(1), Confirmed(rnq, "r1.form"));
 }
 
-TEST_F(ScenarioTest, QuitRestoresBothClientsAndKeepsTheSettings) {
-    FakeClientProcess qip, rnq;
-    StartQip(qip, "q1");
-    StartRnq(rnq, "r1");
+TEST_F(BothClientsTest, QuitRestoresBothClientsAndKeepsTheSettings) {
     StartPlayer();
     player->PlayAndSettle(0, 3);
     ASSERT_EQ(Expected(0), Confirmed(qip, "q1.form"));
@@ -140,10 +143,7 @@ TEST_F(ScenarioTest, ASecondStartReadsTheStoredSettingsBack) {
     EXPECT_EQ(Expected(2), Confirmed(qip, "q1.form"));
 }
 
-TEST_F(ScenarioTest, OkWithEnableUncheckedRestoresAtOnce) {
-    FakeClientProcess qip, rnq;
-    StartQip(qip, "q1");
-    StartRnq(rnq, "r1");
+TEST_F(BothClientsTest, OkWithEnableUncheckedRestoresAtOnce) {
     StartPlayer();
     player->PlayAndSettle(0, 3);
     ASSERT_EQ(Expected(0), Confirmed(qip, "q1.form"));
