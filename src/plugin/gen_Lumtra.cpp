@@ -3,6 +3,7 @@
 #include "clients/clients.h"
 #include "clients/slots.h"
 #include "dialog/config_dialog.h"
+#include "plugin/host.h"
 #include "plugin/tray.h"
 #include "plugin/wa_ipc.h"
 #include "plugin/window_proc.h"
@@ -81,8 +82,7 @@ extern "C" TwinampGeneralPurposePlugin* winampGetGeneralPurposePlugin() {
 int init() {
     try {
         // Into the defaults, since every later copy of them must carry it too.
-        defPS.WinampVer =
-            static_cast<int32_t>(SendMessageA(plugin.hwndParent, WM_WA_IPC, 0, IPC_GETVERSION));
+        defPS.WinampVer = static_cast<int32_t>(HostQuery(IPC_GETVERSION));
     } catch (...) {
     }
     config_read();

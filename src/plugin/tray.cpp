@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "plugin/gen_Lumtra.h"
+#include "plugin/host.h"
 #include "plugin/wa_ipc.h"
 #include "settings/settings.h"
 #include "support/desktop.h"
@@ -56,7 +57,7 @@ size_t TipLength(const std::string& text) {
 
 void ShowWinampMenu() {
     const HWND host = plugin.hwndParent;
-    const auto menu = reinterpret_cast<HMENU>(SendMessageA(host, WM_WA_IPC, 0, IPC_GET_HMENU));
+    const auto menu = reinterpret_cast<HMENU>(HostQuery(IPC_GET_HMENU));
     POINT at{};
     Desktop.GetCursorPos(&at);
     // Without the foreground the menu would not close when the user clicks elsewhere.

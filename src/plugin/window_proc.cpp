@@ -4,13 +4,13 @@
 
 #include "clients/clients.h"
 #include "plugin/gen_Lumtra.h"
+#include "plugin/host.h"
 #include "plugin/tray.h"
 #include "plugin/wa_ipc.h"
 #include "settings/settings.h"
 #include "support/supportLumtra.h"
 #include "track/picture.h"
 #include "track/templates.h"
-#include "track/track_info.h"
 
 int32_t SetStatusOnNext = 0;
 
@@ -72,8 +72,8 @@ void OnCommand(WPARAM id) {
 }
 
 std::string CurrentFile() {
-    const LRESULT pos = HostQuery(IPC_GETLISTPOS);
-    return HostString(IPC_GETPLAYLISTFILE, static_cast<WPARAM>(pos));
+    int32_t position = 0;
+    return CurrentPlaylistFile(position);
 }
 
 void Update(const std::string& currentFile) {

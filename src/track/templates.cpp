@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "plugin/wa_ipc.h"
+#include "plugin/host.h"
 #include "settings/settings.h"
 #include "support/supportLumtra.h"
 #include "track/track_info.h"
@@ -18,8 +18,8 @@ bool IsFallback(const std::string& text) {
 std::string FormatText(const std::string& inp) {
     // Line breaks go in before any track data, so a "\n" inside a tag stays as typed.
     std::string text = StringCPP2String(inp);
-    const auto pos = static_cast<int32_t>(HostQuery(IPC_GETLISTPOS));
-    const std::string f = HostString(IPC_GETPLAYLISTFILE, static_cast<WPARAM>(pos));
+    int32_t pos = 0;
+    const std::string f = CurrentPlaylistFile(pos);
     ps.CurFile = f;
 
     // Every field is a synchronous request to the host: ask only for those the text uses, and

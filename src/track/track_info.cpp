@@ -2,20 +2,10 @@
 
 #include <cstring>
 
-#include "plugin/gen_Lumtra.h"
+#include "plugin/host.h"
 #include "plugin/wa_ipc.h"
 #include "settings/settings.h"
 #include "support/supportLumtra.h"
-
-LRESULT HostQuery(LPARAM code, WPARAM param) {
-    return SendMessageA(plugin.hwndParent, WM_WA_IPC, param, code);
-}
-
-std::string HostString(LPARAM code, WPARAM param) {
-    // The host owns the string and may reuse it with its next answer.
-    const auto* text = reinterpret_cast<const char*>(HostQuery(code, param));
-    return text ? std::string(text) : std::string();
-}
 
 namespace {
 bool IsKey(const std::string& field, const char* key) {

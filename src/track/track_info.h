@@ -17,11 +17,6 @@ inline constexpr std::array<const char*, 10> FormatTitleMask = {
 // Size of the reply buffer handed to the host with an extended-file-info request.
 inline constexpr int32_t ExtendedInfoRetLen = 256;
 
-// One request to Winamp's main window, answered at once on this thread.
-LRESULT HostQuery(LPARAM code, WPARAM param = 0);
-// A request whose answer points at one of the host's strings: copied at once; null reads empty.
-std::string HostString(LPARAM code, WPARAM param);
-
 // The trimmed text of one field of the entry at PlayListPos whose file is f; empty when the
 // host has nothing for it.
 std::string format2value(int32_t PlayListPos, const std::string& f, const std::string& field);

@@ -1,0 +1,19 @@
+#include "plugin/host.h"
+
+#include "plugin/gen_Lumtra.h"
+#include "plugin/wa_ipc.h"
+
+LRESULT HostQuery(LPARAM code, WPARAM param) {
+    return SendMessageA(plugin.hwndParent, WM_WA_IPC, param, code);
+}
+
+std::string HostString(LPARAM code, WPARAM param) {
+    // The host owns the string and may reuse it with its next answer.
+    const auto* text = reinterpret_cast<const char*>(HostQuery(code, param));
+    return text ? std::string(text) : std::string();
+}
+
+std::string CurrentPlaylistFile(int32_t& position) {
+    position = static_cast<int32_t>(HostQuery(IPC_GETLISTPOS));
+    return HostString(IPC_GETPLAYLISTFILE, static_cast<WPARAM>(position));
+}
