@@ -58,11 +58,12 @@ bool Answers(HWND h) {
     } catch (...) {
         return true; // no thread to spare: fall back on the plain bounded send
     }
-    const ULONGLONG deadline = GetTickCount64() + SendTimeoutMs;
+    // Unsigned differences of GetTickCount survive its wrap after 49 days.
+    const DWORD start = GetTickCount();
     HANDLE wait = done->get();
     for (;;) {
-        const ULONGLONG now = GetTickCount64();
-        const DWORD left = now >= deadline ? 0 : static_cast<DWORD>(deadline - now);
+        const DWORD spent = GetTickCount() - start;
+        const DWORD left = spent >= SendTimeoutMs ? 0 : SendTimeoutMs - spent;
         const DWORD r = MsgWaitForMultipleObjects(1, &wait, FALSE, left, QS_SENDMESSAGE);
         if (r == WAIT_OBJECT_0) {
             probe.join();

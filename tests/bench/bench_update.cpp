@@ -13,14 +13,14 @@
 #include "support/window_search.h"
 
 namespace {
+BOOL CALLBACK CountOne(HWND, LPARAM l) {
+    ++*reinterpret_cast<int*>(l);
+    return TRUE;
+}
+
 int TopLevelCount() {
     int n = 0;
-    EnumWindows(
-        [](HWND, LPARAM l) -> BOOL {
-            ++*reinterpret_cast<int*>(l);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&n));
+    EnumWindows(CountOne, reinterpret_cast<LPARAM>(&n));
     return n;
 }
 
@@ -35,15 +35,13 @@ template <class F> double MeanSeconds(int rounds, F&& f) {
            rounds;
 }
 
-void BareEnumeration() {
-    EnumWindows(
-        [](HWND h, LPARAM) -> BOOL {
-            char c[256];
-            GetClassNameA(h, c, sizeof c);
-            return TRUE;
-        },
-        0);
+BOOL CALLBACK ReadClass(HWND h, LPARAM) {
+    char c[256];
+    GetClassNameA(h, c, sizeof c);
+    return TRUE;
 }
+
+void BareEnumeration() { EnumWindows(ReadClass, 0); }
 
 void BothSearches() {
     TWindowsAr forms = nilTWindowsAr;

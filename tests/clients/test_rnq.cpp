@@ -180,18 +180,20 @@ TEST_F(RnqTest, TitleFilterLooksAtTheMainWindowOfTheSameProcess) {
 }
 
 namespace {
+struct OrderCtx {
+    HWND a, b;
+    std::vector<HWND> seen;
+};
+
+BOOL CALLBACK CollectPair(HWND h, LPARAM l) {
+    auto* c = reinterpret_cast<OrderCtx*>(l);
+    if (h == c->a || h == c->b) c->seen.push_back(h);
+    return TRUE;
+}
+
 std::vector<HWND> EnumerationOrder(HWND a, HWND b) {
-    struct Ctx {
-        HWND a, b;
-        std::vector<HWND> seen;
-    } ctx{a, b, {}};
-    EnumWindows(
-        [](HWND h, LPARAM l) -> BOOL {
-            auto* c = reinterpret_cast<Ctx*>(l);
-            if (h == c->a || h == c->b) c->seen.push_back(h);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&ctx));
+    OrderCtx ctx{a, b, {}};
+    EnumWindows(CollectPair, reinterpret_cast<LPARAM>(&ctx));
     return ctx.seen;
 }
 } // namespace

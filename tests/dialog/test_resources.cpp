@@ -17,7 +17,7 @@ constexpr WORD Russian = MAKELANGID(LANG_RUSSIAN, SUBLANG_DEFAULT);
 class Library {
   public:
     Library()
-        : h_(LoadLibraryExA(WinPath(LUMTRA_DLL64).c_str(), nullptr,
+        : h_(LoadLibraryExA(WinPath(LUMTRA_DLL).c_str(), nullptr,
                             LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE)) {}
     ~Library() {
         if (h_) FreeLibrary(h_);
@@ -225,7 +225,7 @@ TEST(Resources, TheSourceArchiveIsTheOneTheBuildWrote) {
     const std::string archive = dll.Bytes("RAR", "SRC", Russian);
     ASSERT_GT(archive.size(), 1000u);
     EXPECT_EQ(0, archive.compare(0, 7, "Rar!\x1a\x07\x00", 7));
-    std::string built = WinPath(LUMTRA_DLL64);
+    std::string built = WinPath(LUMTRA_DLL);
     built = built.substr(0, built.rfind('\\') + 1) + "gen_Lumtra_src.rar";
     EXPECT_EQ(ReadFileBytes(built), archive);
     EXPECT_NE(std::string::npos, archive.find("src\\dialog\\config_dialog.cpp"));

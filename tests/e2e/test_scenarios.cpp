@@ -11,7 +11,7 @@
 #include "lite/resource.h"
 
 namespace {
-const std::string Dll = WinPath(LUMTRA_DLL64);
+const std::string Dll = WinPath(LUMTRA_DLL);
 const std::string Ini = Dll + ".ini";
 
 // What a client confirmed for playlist entry i with the scenario's templates: the "Музыка"

@@ -9,7 +9,7 @@
 namespace {
 using GetPlugin = TwinampGeneralPurposePlugin* (*)();
 
-const std::string DllPath = WinPath(LUMTRA_DLL64);
+const std::string DllPath = WinPath(LUMTRA_DLL);
 
 WNDPROC otherNext = nullptr;
 LRESULT CALLBACK OtherSubclasser(HWND h, UINT m, WPARAM w, LPARAM l) {
