@@ -11,7 +11,7 @@ WINESERVER64=/usr/lib/wine/wineserver64
 lumtra_packages_missing() {
     local need=(x86_64-w64-mingw32-g++-posix i686-w64-mingw32-g++-posix cmake ninja Xvfb xauth
         bsdtar /usr/lib/llvm-14/bin/llvm-windres "$WINE64" /usr/src/googletest/CMakeLists.txt
-        python3)
+        python3 makensis)
     local x
     for x in "${need[@]}"; do
         if [[ $x == /* ]]; then [[ -e $x ]] || return 0; else command -v "$x" >/dev/null || return 0; fi
@@ -28,7 +28,7 @@ lumtra_ensure_packages() {
     export DEBIAN_FRONTEND=noninteractive
     $sudo apt-get update -q
     $sudo apt-get install -y -q --no-install-recommends mingw-w64 wine64 xvfb xauth googletest \
-        llvm-14 libarchive-tools cmake ninja-build python3
+        llvm-14 libarchive-tools cmake ninja-build python3 nsis
 }
 
 lumtra_build() {

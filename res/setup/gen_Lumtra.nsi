@@ -1,0 +1,344 @@
+; The setup program users run: finds Winamp, puts gen_Lumtra.dll into its Plugins folder and
+; leaves an uninstaller with an entry in the list of installed programs.
+;
+; Built by the dist target of the i686 build, which defines on the makensis command line:
+;   VERSION (1.10), VERSION_MAJOR, VERSION_MINOR, DLL (the DLL to install), OUTFILE.
+;
+; Exit codes: 0 installed, 1 cancelled by the user, 2 stopped by NSIS itself, 3 Winamp is
+; running, 4 the folder holds no winamp.exe (silent setup only; the dialog asks), 5 the folder
+; cannot be written. A silent setup that fails appends the reason to %TEMP%\gen_Lumtra-setup.log.
+
+Unicode true
+SetCompressor /SOLID lzma
+; A damaged or truncated download is refused before anything runs.
+CRCCheck on
+; Rights are asked for later, and only when the chosen folder needs them (see CheckWritable).
+RequestExecutionLevel user
+AllowSkipFiles off
+
+Name "gen_Lumtra ${VERSION}"
+OutFile "${OUTFILE}"
+BrandingText "gen_Lumtra ${VERSION}"
+
+!include MUI2.nsh
+!include LogicLib.nsh
+!include WinVer.nsh
+!include FileFunc.nsh
+!include WordFunc.nsh
+
+!define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\gen_Lumtra"
+!define UNINSTALLER "gen_Lumtra-uninstall.exe"
+!define WINAMP_CLASS "Winamp v1.x"
+!define EXIT_WINAMP_RUNNING 3
+!define EXIT_NOT_WINAMP 4
+!define EXIT_NOT_WRITABLE 5
+
+; "1" in the copy this setup started with administrator rights.
+Var Elevated
+
+!define MUI_ABORTWARNING
+!define MUI_WELCOMEPAGE_TEXT "$(WelcomeText)"
+!define MUI_PAGE_CUSTOMFUNCTION_PRE SkipWhenElevated
+!insertmacro MUI_PAGE_WELCOME
+!define MUI_DIRECTORYPAGE_TEXT_TOP "$(FolderText)"
+!define MUI_PAGE_CUSTOMFUNCTION_PRE SkipWhenElevated
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE CheckFolderPage
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_PAGE_FINISH
+
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+
+; The first language is the one for systems in neither language.
+!insertmacro MUI_LANGUAGE "English"
+!insertmacro MUI_LANGUAGE "Russian"
+
+LangString WelcomeText ${LANG_ENGLISH} "This installs gen_Lumtra ${VERSION}, the Winamp plugin that writes the playing track into the status of your QIP and R&Q messengers.$\r$\n$\r$\nPlease close Winamp before you continue. Your settings from an earlier version are kept.$\r$\n$\r$\n$_CLICK"
+LangString WelcomeText ${LANG_RUSSIAN} "Будет установлен gen_Lumtra ${VERSION} — модуль Winamp, который пишет играющую композицию в статус QIP и R&Q.$\r$\n$\r$\nПеред продолжением закройте Winamp. Настройки прежней версии сохранятся.$\r$\n$\r$\n$_CLICK"
+LangString FolderText ${LANG_ENGLISH} "Choose the folder of Winamp, the one that holds winamp.exe. The plugin goes into its Plugins folder."
+LangString FolderText ${LANG_RUSSIAN} "Выберите папку Winamp, в которой лежит winamp.exe. Модуль будет помещён в её папку Plugins."
+LangString NotWinamp ${LANG_ENGLISH} "There is no winamp.exe in $INSTDIR.$\r$\n$\r$\nInstall the plugin there anyway?"
+LangString NotWinamp ${LANG_RUSSIAN} "В папке $INSTDIR нет winamp.exe.$\r$\n$\r$\nВсё равно установить модуль туда?"
+LangString NotWinampLog ${LANG_ENGLISH} "no winamp.exe in $INSTDIR, nothing installed"
+LangString NotWinampLog ${LANG_RUSSIAN} "в папке $INSTDIR нет winamp.exe, ничего не установлено"
+LangString WinampRunning ${LANG_ENGLISH} "Winamp is running and holds the plugin.$\r$\n$\r$\nClose Winamp, then press Retry. Cancel stops without changing anything."
+LangString WinampRunning ${LANG_RUSSIAN} "Winamp запущен и держит модуль.$\r$\n$\r$\nЗакройте Winamp и нажмите «Повтор». «Отмена» прекращает работу, ничего не меняя."
+LangString WinampRunningLog ${LANG_ENGLISH} "Winamp is running, nothing changed"
+LangString WinampRunningLog ${LANG_RUSSIAN} "Winamp запущен, ничего не изменено"
+LangString CannotWrite ${LANG_ENGLISH} "Cannot write to $INSTDIR. Nothing was installed.$\r$\n$\r$\nChoose another folder, or run the setup as an administrator."
+LangString CannotWrite ${LANG_RUSSIAN} "Не удаётся записать в папку $INSTDIR. Ничего не установлено.$\r$\n$\r$\nВыберите другую папку или запустите установку от имени администратора."
+LangString CannotWriteLog ${LANG_ENGLISH} "cannot write to $INSTDIR, nothing installed"
+LangString CannotWriteLog ${LANG_RUSSIAN} "нельзя записать в $INSTDIR, ничего не установлено"
+LangString DeleteSettings ${LANG_ENGLISH} "Delete the plugin's settings too?$\r$\n$\r$\n$INSTDIR\gen_Lumtra.dll.ini"
+LangString DeleteSettings ${LANG_RUSSIAN} "Удалить и настройки модуля?$\r$\n$\r$\n$INSTDIR\gen_Lumtra.dll.ini"
+LangString CannotDelete ${LANG_ENGLISH} "Cannot delete $INSTDIR\gen_Lumtra.dll. Close Winamp and run the uninstaller again."
+LangString CannotDelete ${LANG_RUSSIAN} "Не удаётся удалить $INSTDIR\gen_Lumtra.dll. Закройте Winamp и запустите удаление ещё раз."
+
+VIProductVersion "${VERSION_MAJOR}.${VERSION_MINOR}.0.0"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductName" "gen_Lumtra"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "FileDescription" "gen_Lumtra ${VERSION} setup"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductVersion" "${VERSION}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "gen_Lumtra"
+
+; ---- shared by the setup and the uninstaller (NSIS wants the uninstaller's functions named
+; un.*, so each is defined twice from one macro)
+!macro SharedFunctions UN
+; A silent run has no one to tell: the reason goes to a log file in the user's temp folder.
+Function ${UN}FailSilently ; (exit code, text)
+  Exch $1 ; text
+  Exch
+  Exch $0 ; exit code
+  ClearErrors
+  FileOpen $2 "$TEMP\gen_Lumtra-setup.log" a
+  ${IfNot} ${Errors}
+    FileSeek $2 0 END
+    FileWrite $2 "gen_Lumtra ${VERSION}: $1$\r$\n"
+    FileClose $2
+  ${EndIf}
+  SetErrorLevel $0
+  Quit
+FunctionEnd
+
+; Winamp holds the loaded DLL open: wait until the user has closed it, or stop unchanged.
+Function ${UN}WaitForWinampClosed
+  ${Do}
+    FindWindow $0 "${WINAMP_CLASS}"
+    ${If} $0 = 0
+      Return
+    ${EndIf}
+    ${If} ${Silent}
+      Push ${EXIT_WINAMP_RUNNING}
+      Push "$(WinampRunningLog)"
+      Call ${UN}FailSilently
+    ${EndIf}
+    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$(WinampRunning)" IDRETRY retry
+    SetErrorLevel ${EXIT_WINAMP_RUNNING}
+    Quit
+  retry:
+  ${Loop}
+FunctionEnd
+
+; Starts this same program again with administrator rights, waits for it and ends with its exit
+; code. Returns only when Windows could not start it (the user declined).
+Function ${UN}RunElevated ; (parameters)
+  Exch $1
+  ${If} ${Silent}
+    StrCpy $1 "/S $1"
+  ${EndIf}
+  ; SHELLEXECUTEINFO with SEE_MASK_NOCLOSEPROCESS, so that we get the process to wait for.
+  System::Call '*(&l4, i 0x40, p $HWNDPARENT, w "runas", w "$EXEPATH", w "$1", p 0, i 1, p, p, p, p, i, p, p) p .r0'
+  System::Call 'shell32::ShellExecuteExW(p r0) i .r2'
+  ${If} $2 = 0
+    System::Free $0
+    Pop $1
+    Return
+  ${EndIf}
+  System::Call '*$0(i, i, p, p, p, p, p, i, p, p, p, p, i, p, p .r3)'
+  System::Free $0
+  HideWindow
+  System::Call 'kernel32::WaitForSingleObject(p r3, i -1)'
+  System::Call 'kernel32::GetExitCodeProcess(p r3, *i .r4)'
+  System::Call 'kernel32::CloseHandle(p r3)'
+  SetErrorLevel $4
+  Quit
+FunctionEnd
+
+; Pushes 1 when files can be created in folder $0 (or the folder can be made), else 0.
+Function ${UN}CanWrite
+  ${If} ${FileExists} "$0\*.*"
+    ClearErrors
+    FileOpen $1 "$0\gen_Lumtra.write-test" w
+    ${If} ${Errors}
+      Push 0
+      Return
+    ${EndIf}
+    FileClose $1
+    Delete "$0\gen_Lumtra.write-test"
+    Push 1
+    Return
+  ${EndIf}
+  ClearErrors
+  CreateDirectory $0
+  ${If} ${Errors}
+    Push 0
+    Return
+  ${EndIf}
+  RMDir $0
+  Push 1
+FunctionEnd
+!macroend
+!insertmacro SharedFunctions ""
+!insertmacro SharedFunctions "un."
+
+; ---- the setup
+
+; Winamp's folder: where Winamp recorded it, else the folder of its uninstaller, else the usual
+; place. A folder given with /D= wins over all of them.
+Function FindWinamp
+  ReadRegStr $0 HKCU "Software\Winamp" ""
+  ${If} $0 == ""
+    ReadRegStr $0 HKLM "Software\Microsoft\Windows\CurrentVersion\Uninstall\Winamp" "UninstallString"
+    ${If} $0 != ""
+      StrCpy $1 $0 1
+      ${If} $1 == '"'
+        StrCpy $0 $0 "" 1
+        ${WordFind} $0 '"' "+1{" $0
+      ${EndIf}
+      ${GetParent} $0 $0
+    ${EndIf}
+  ${EndIf}
+  ${If} $0 == ""
+    StrCpy $0 "$PROGRAMFILES\Winamp"
+  ${EndIf}
+  StrCpy $INSTDIR $0
+FunctionEnd
+
+; Pushes 1 when the folder can take the files. On Vista and later a folder that needs
+; administrator rights (Program Files) gets them by starting the setup again, elevated.
+Function CheckWritable
+  StrCpy $0 "$INSTDIR\Plugins"
+  ${IfNot} ${FileExists} "$0\*.*"
+    StrCpy $0 $INSTDIR
+  ${EndIf}
+  Call CanWrite
+  Pop $0
+  ${If} $0 = 1
+    Push 1
+    Return
+  ${EndIf}
+  ${If} ${AtLeastWinVista}
+  ${AndIf} $Elevated != 1
+    Push "/ELEVATED /D=$INSTDIR"
+    Call RunElevated
+  ${EndIf}
+  ${If} ${Silent}
+    Push ${EXIT_NOT_WRITABLE}
+    Push "$(CannotWriteLog)"
+    Call FailSilently
+  ${EndIf}
+  MessageBox MB_OK|MB_ICONSTOP "$(CannotWrite)"
+  Push 0
+FunctionEnd
+
+Function .onInit
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/ELEVATED" $1
+  ${IfNot} ${Errors}
+    StrCpy $Elevated 1
+  ${EndIf}
+  ${If} $INSTDIR == ""
+    Call FindWinamp
+  ${EndIf}
+  ; A silent setup checks everything before it changes anything.
+  ${If} ${Silent}
+    ${IfNot} ${FileExists} "$INSTDIR\winamp.exe"
+      Push ${EXIT_NOT_WINAMP}
+      Push "$(NotWinampLog)"
+      Call FailSilently
+    ${EndIf}
+    Call WaitForWinampClosed
+    Call CheckWritable
+    Pop $0
+  ${EndIf}
+FunctionEnd
+
+; The elevated copy was started with the folder already chosen.
+Function SkipWhenElevated
+  ${If} $Elevated == 1
+    Abort
+  ${EndIf}
+FunctionEnd
+
+Function CheckFolderPage
+  ${IfNot} ${FileExists} "$INSTDIR\winamp.exe"
+    MessageBox MB_YESNO|MB_ICONEXCLAMATION|MB_DEFBUTTON2 "$(NotWinamp)" IDYES anyway
+    Abort
+  anyway:
+  ${EndIf}
+  Call CheckWritable
+  Pop $0
+  ${If} $0 = 0
+    Abort
+  ${EndIf}
+FunctionEnd
+
+Section "-gen_Lumtra"
+  Call WaitForWinampClosed
+  SetOutPath "$INSTDIR\Plugins"
+  ; Only the DLL: its settings file beside it (gen_Lumtra.dll.ini) is never touched.
+  File "/oname=gen_Lumtra.dll" "${DLL}"
+  WriteUninstaller "$INSTDIR\Plugins\${UNINSTALLER}"
+
+  ; The list of installed programs: the machine's when we may write it, else the user's.
+  SetShellVarContext all
+  ClearErrors
+  WriteRegStr SHCTX "${UNINST_KEY}" "DisplayName" "gen_Lumtra: Winamp to ICQ client status"
+  ${If} ${Errors}
+    SetShellVarContext current
+    WriteRegStr SHCTX "${UNINST_KEY}" "DisplayName" "gen_Lumtra: Winamp to ICQ client status"
+  ${EndIf}
+  WriteRegStr SHCTX "${UNINST_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegDWORD SHCTX "${UNINST_KEY}" "VersionMajor" ${VERSION_MAJOR}
+  WriteRegDWORD SHCTX "${UNINST_KEY}" "VersionMinor" ${VERSION_MINOR}
+  WriteRegStr SHCTX "${UNINST_KEY}" "InstallLocation" "$INSTDIR\Plugins"
+  WriteRegStr SHCTX "${UNINST_KEY}" "UninstallString" '"$INSTDIR\Plugins\${UNINSTALLER}"'
+  WriteRegStr SHCTX "${UNINST_KEY}" "QuietUninstallString" '"$INSTDIR\Plugins\${UNINSTALLER}" /S'
+  WriteRegStr SHCTX "${UNINST_KEY}" "DisplayIcon" "$INSTDIR\winamp.exe"
+  WriteRegDWORD SHCTX "${UNINST_KEY}" "NoModify" 1
+  WriteRegDWORD SHCTX "${UNINST_KEY}" "NoRepair" 1
+  SectionGetSize 0 $0
+  WriteRegDWORD SHCTX "${UNINST_KEY}" "EstimatedSize" $0
+SectionEnd
+
+; ---- the uninstaller, which lives in the Plugins folder ($INSTDIR here)
+
+Function un.onInit
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/ELEVATED" $1
+  ${IfNot} ${Errors}
+    StrCpy $Elevated 1
+  ${EndIf}
+  StrCpy $0 $INSTDIR
+  Call un.CanWrite
+  Pop $0
+  ${If} $0 = 0
+  ${AndIf} ${AtLeastWinVista}
+  ${AndIf} $Elevated != 1
+    ; _?= keeps the elevated copy in this folder's name; it must come last.
+    Push "/ELEVATED _?=$INSTDIR"
+    Call un.RunElevated
+  ${EndIf}
+FunctionEnd
+
+Section "Uninstall"
+  Call un.WaitForWinampClosed
+  Delete "$INSTDIR\gen_Lumtra.dll"
+  ${If} ${FileExists} "$INSTDIR\gen_Lumtra.dll"
+    MessageBox MB_OK|MB_ICONSTOP "$(CannotDelete)" /SD IDOK
+    SetErrorLevel 2
+    Quit
+  ${EndIf}
+  ; The settings go only when the user says so; a silent uninstall keeps them.
+  ${If} ${FileExists} "$INSTDIR\gen_Lumtra.dll.ini"
+    MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "$(DeleteSettings)" /SD IDNO IDNO keep
+    Delete "$INSTDIR\gen_Lumtra.dll.ini"
+  keep:
+  ${EndIf}
+  Delete "$INSTDIR\${UNINSTALLER}"
+  ; The list entry goes only when it is this installation's (another Winamp may hold the last).
+  ${ForEach} $1 0 1 + 1
+    ${If} $1 = 0
+      SetShellVarContext all
+    ${Else}
+      SetShellVarContext current
+    ${EndIf}
+    ReadRegStr $0 SHCTX "${UNINST_KEY}" "InstallLocation"
+    ${If} $0 == $INSTDIR
+      DeleteRegKey SHCTX "${UNINST_KEY}"
+    ${EndIf}
+  ${Next}
+SectionEnd
