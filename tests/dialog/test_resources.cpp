@@ -1,5 +1,5 @@
 // What the library carries besides its code: dialog 101 item by item, the two icons, the string
-// table and the archive of its sources. Read from the built DLL itself.
+// table, the archive of its sources and the version information. Read from the built DLL itself.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -229,4 +229,46 @@ TEST(Resources, TheSourceArchiveIsTheOneTheBuildWrote) {
     built = built.substr(0, built.rfind('\\') + 1) + "gen_Lumtra_src.rar";
     EXPECT_EQ(ReadFileBytes(built), archive);
     EXPECT_NE(std::string::npos, archive.find("src\\dialog\\config_dialog.cpp"));
+}
+
+// What Windows shows in the library's properties, read the way Explorer reads it. The numbers
+// are the build's own (project()), which also names the setup program and the archive.
+TEST(Resources, VersionInformationInRussianAndEnglish) {
+    const std::string path = WinPath(LUMTRA_DLL);
+    DWORD unused = 0;
+    const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &unused);
+    ASSERT_NE(0u, size);
+    std::vector<char> info(size);
+    ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, size, info.data()));
+    void* p = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueA(info.data(), "\\", &p, &length));
+    ASSERT_EQ(sizeof(VS_FIXEDFILEINFO), length);
+    const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(p);
+    EXPECT_EQ(static_cast<DWORD>(MAKELONG(LUMTRA_VERSION_MINOR, LUMTRA_VERSION_MAJOR)),
+              fixed->dwFileVersionMS);
+    EXPECT_EQ(0u, fixed->dwFileVersionLS);
+    EXPECT_EQ(fixed->dwFileVersionMS, fixed->dwProductVersionMS);
+    EXPECT_EQ(static_cast<DWORD>(VFT_DLL), fixed->dwFileType);
+
+    ASSERT_TRUE(VerQueryValueA(info.data(), "\\VarFileInfo\\Translation", &p, &length));
+    ASSERT_EQ(8u, length);
+    const auto* languages = static_cast<const WORD*>(p);
+    EXPECT_EQ((std::vector<WORD>{0x0419, 1251, 0x0409, 1252}),
+              std::vector<WORD>(languages, languages + 4));
+    for (const std::string block : {"041904E3", "040904E4"}) {
+        SCOPED_TRACE(block);
+        auto value = [&](const char* name) {
+            const std::string key = "\\StringFileInfo\\" + block + "\\" + name;
+            void* text = nullptr;
+            UINT chars = 0;
+            if (!VerQueryValueA(info.data(), key.c_str(), &text, &chars) || !text)
+                return std::string("(none)");
+            return std::string(static_cast<const char*>(text));
+        };
+        EXPECT_EQ("Winamp to ICQ client status", value("FileDescription"));
+        EXPECT_EQ(LUMTRA_VERSION, value("FileVersion"));
+        EXPECT_EQ(LUMTRA_VERSION, value("ProductVersion"));
+        EXPECT_EQ("gen_Lumtra.dll", value("OriginalFilename"));
+    }
 }
