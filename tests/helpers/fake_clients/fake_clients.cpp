@@ -9,7 +9,8 @@
 //       a QIP client: main window, status form, panels, combo box of 30 pictures, edits
 //   rnq NAME [visible] [noedit] [nomemo] [edits=N] [memos=N] [mains=N] [owned]
 //       an R&Q client: hidden application window, main window(s), status form
-//   top N CLASS        N plain top-level windows of a class
+//   top N CLASS        N plain top-level windows of a class (the rest of the line, so that
+//                      "top 1 Winamp v1.x" stands in for a running Winamp)
 //   settext WINDOW TEXT | select WINDOW INDEX | show WINDOW | hide WINDOW | destroy WINDOW
 //   state WINDOW       what a form shows and what its last confirmation applied
 //   records            the record since the last call, then forget it
@@ -361,7 +362,8 @@ std::string Run(const std::string& line) {
     if (cmd == "top") {
         int n = 0;
         std::string cls;
-        in >> n >> cls;
+        in >> n >> std::ws;
+        std::getline(in, cls);
         WNDCLASSA wc{};
         wc.lpfnWndProc = DefWindowProcA;
         wc.hInstance = GetModuleHandleA(nullptr);

@@ -1,0 +1,110 @@
+#!/usr/bin/env bash
+# The setup program as a user runs it, silently, under Wine: a fake Winamp folder (winamp.exe and
+# Plugins) registered where Winamp records its folder, then install, a refused install while
+# Winamp runs, an upgrade over existing settings, a folder that is not Winamp's, uninstall, and a
+# truncated download.
+#
+#   check_setup.sh SETUP.exe DLL FAKE_CLIENTS.exe VERSION WORKDIR
+#
+# The installed DLL is compared byte for byte with the built one, whose version information
+# test_dialog reads with GetFileVersionInfoA. Windows programs run through $LUMTRA_WINE_RUN
+# (tools/wine-run unless the tools say otherwise).
+set -u
+setup=$1 dll=$2 fake=$3 version=$4 work=$5
+root=$(cd "$(dirname "$0")/.." && pwd)
+wine=${LUMTRA_WINE_RUN:-$root/tools/wine-run}
+status=0
+fail() {
+    echo "  FAIL: $*"
+    status=1
+}
+winpath() {
+    local p
+    p=$(realpath -m "$1")
+    echo "Z:${p//\//\\}"
+}
+w() { "$wine" "$@" 2>/dev/null | tr -d '\r'; }
+run_setup() {
+    timeout 120 "$wine" "$(winpath "$setup")" /S "$@" >/dev/null 2>&1
+}
+key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\gen_Lumtra'
+entry() { w reg query "$key" /reg:32; }
+tree() { (cd "$1" && find . -type f -exec md5sum {} + | sort); }
+log() { w cmd /c type '%TEMP%\gen_Lumtra-setup.log'; }
+
+rm -rf "$work"
+winamp=$work/Winamp plugins=$work/Winamp/Plugins
+mkdir -p "$plugins"
+printf 'MZ not really Winamp' >"$winamp/winamp.exe"
+w reg add 'HKCU\Software\Winamp' /ve /d "$(winpath "$winamp")" /f >/dev/null
+w reg delete "$key" /reg:32 /f >/dev/null
+w cmd /c del '%TEMP%\gen_Lumtra-setup.log' >/dev/null
+
+echo "fresh install into the folder Winamp registered"
+run_setup || fail "setup exit code $?"
+cmp -s "$dll" "$plugins/gen_Lumtra.dll" || fail "installed DLL differs from $dll"
+[ -f "$plugins/gen_Lumtra-uninstall.exe" ] || fail "no uninstaller"
+e=$(entry)
+echo "$e" | grep -q "DisplayVersion.*REG_SZ *$version\$" || fail "list entry without version $version: $e"
+echo "$e" | grep UninstallString | grep -qF "\"$(winpath "$plugins")\\gen_Lumtra-uninstall.exe\"" ||
+    fail "list entry without the uninstall command: $e"
+echo "$e" | grep -q "EstimatedSize" || fail "list entry without size"
+
+echo "a running Winamp: the setup fails and changes nothing"
+printf '[Winamp to ICQ client status]\r\nLang=\xd0\xf3\xf1\xf1\xea\xe8\xe9\r\n' >"$plugins/gen_Lumtra.dll.ini"
+cp "$plugins/gen_Lumtra.dll.ini" "$work/settings.ini"
+printf 'an older DLL' >"$plugins/gen_Lumtra.dll"
+fifo=$work/winamp.fifo
+mkfifo "$fifo"
+"$wine" "$(winpath "$fake")" <"$fifo" >"$work/winamp.out" 2>/dev/null &
+winamp_pid=$!
+exec 3>"$fifo"
+echo "top 1 Winamp v1.x" >&3
+for _ in $(seq 200); do
+    grep -q '^ok' "$work/winamp.out" && break
+    sleep 0.1
+done
+grep -q '^ok' "$work/winamp.out" || fail "the stand-in Winamp window did not start"
+before=$(tree "$winamp")
+run_setup
+code=$?
+[ "$code" != 0 ] || fail "setup succeeded while Winamp runs"
+[ "$(tree "$winamp")" = "$before" ] || fail "setup changed the folder while Winamp runs"
+log | grep -q "^gen_Lumtra $version: " || fail "no line in the setup log: $(log)"
+exec 3>&-
+wait "$winamp_pid"
+
+echo "upgrade keeps the settings"
+run_setup || fail "setup exit code $?"
+cmp -s "$dll" "$plugins/gen_Lumtra.dll" || fail "upgraded DLL differs from $dll"
+cmp -s "$work/settings.ini" "$plugins/gen_Lumtra.dll.ini" || fail "upgrade changed the INI file"
+
+echo "a folder without winamp.exe: refused, nothing made"
+mkdir -p "$work/NotWinamp"
+run_setup "/D=$(winpath "$work/NotWinamp")"
+code=$?
+[ "$code" != 0 ] || fail "silent install into a folder without winamp.exe"
+[ -z "$(ls -A "$work/NotWinamp")" ] || fail "files left in a folder without winamp.exe"
+
+echo "silent uninstall keeps the settings"
+# The uninstaller hands over to a copy of itself in the temp folder and returns at once.
+timeout 60 "$wine" "$(winpath "$plugins/gen_Lumtra-uninstall.exe")" /S >/dev/null 2>&1
+for _ in $(seq 300); do
+    [ -f "$plugins/gen_Lumtra-uninstall.exe" ] || [ -f "$plugins/gen_Lumtra.dll" ] || break
+    sleep 0.1
+done
+sleep 1 # the list entry goes last
+[ ! -f "$plugins/gen_Lumtra.dll" ] || fail "uninstall left the DLL"
+[ ! -f "$plugins/gen_Lumtra-uninstall.exe" ] || fail "uninstall left the uninstaller"
+[ -z "$(entry)" ] || fail "uninstall left the list entry"
+cmp -s "$work/settings.ini" "$plugins/gen_Lumtra.dll.ini" || fail "silent uninstall changed the INI file"
+
+echo "a truncated setup is refused by its own check"
+head -c $(($(wc -c <"$setup") - 4096)) "$setup" >"$work/truncated-setup.exe"
+timeout 60 "$wine" "$(winpath "$work/truncated-setup.exe")" /S >/dev/null 2>&1
+code=$?
+[ "$code" != 0 ] && [ "$code" != 124 ] || fail "truncated setup: exit code $code"
+[ ! -f "$plugins/gen_Lumtra.dll" ] || fail "truncated setup installed the DLL"
+
+echo "setup: $setup, $(wc -c <"$setup") bytes"
+exit $status
