@@ -29,6 +29,7 @@ run_setup() {
 }
 key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\gen_Lumtra'
 entry() { w reg query "$key" /reg:32; }
+has_entry() { "$wine" reg query "$key" /reg:32 >/dev/null 2>&1; }
 tree() { (cd "$1" && find . -type f -exec md5sum {} + | sort); }
 log() { w cmd /c type '%TEMP%\gen_Lumtra-setup.log'; }
 
@@ -68,9 +69,10 @@ grep -q '^ok' "$work/winamp.out" || fail "the stand-in Winamp window did not sta
 before=$(tree "$winamp")
 run_setup
 code=$?
-[ "$code" != 0 ] || fail "setup succeeded while Winamp runs"
+[ "$code" = 3 ] || fail "setup while Winamp runs: exit code $code"
 [ "$(tree "$winamp")" = "$before" ] || fail "setup changed the folder while Winamp runs"
 log | grep -q "^gen_Lumtra $version: " || fail "no line in the setup log: $(log)"
+echo "  exit code $code, log: $(log | iconv -f cp1251 2>/dev/null)"
 exec 3>&-
 wait "$winamp_pid"
 
@@ -83,27 +85,27 @@ echo "a folder without winamp.exe: refused, nothing made"
 mkdir -p "$work/NotWinamp"
 run_setup "/D=$(winpath "$work/NotWinamp")"
 code=$?
-[ "$code" != 0 ] || fail "silent install into a folder without winamp.exe"
+[ "$code" = 4 ] || fail "silent install into a folder without winamp.exe: exit code $code"
 [ -z "$(ls -A "$work/NotWinamp")" ] || fail "files left in a folder without winamp.exe"
 
 echo "silent uninstall keeps the settings"
 # The uninstaller hands over to a copy of itself in the temp folder and returns at once.
 timeout 60 "$wine" "$(winpath "$plugins/gen_Lumtra-uninstall.exe")" /S >/dev/null 2>&1
-for _ in $(seq 300); do
-    [ -f "$plugins/gen_Lumtra-uninstall.exe" ] || [ -f "$plugins/gen_Lumtra.dll" ] || break
-    sleep 0.1
+for _ in $(seq 60); do
+    [ -f "$plugins/gen_Lumtra-uninstall.exe" ] || [ -f "$plugins/gen_Lumtra.dll" ] ||
+        has_entry || break
+    sleep 0.5
 done
-sleep 1 # the list entry goes last
 [ ! -f "$plugins/gen_Lumtra.dll" ] || fail "uninstall left the DLL"
 [ ! -f "$plugins/gen_Lumtra-uninstall.exe" ] || fail "uninstall left the uninstaller"
-[ -z "$(entry)" ] || fail "uninstall left the list entry"
+! has_entry || fail "uninstall left the list entry"
 cmp -s "$work/settings.ini" "$plugins/gen_Lumtra.dll.ini" || fail "silent uninstall changed the INI file"
 
 echo "a truncated setup is refused by its own check"
 head -c $(($(wc -c <"$setup") - 4096)) "$setup" >"$work/truncated-setup.exe"
 timeout 60 "$wine" "$(winpath "$work/truncated-setup.exe")" /S >/dev/null 2>&1
 code=$?
-[ "$code" != 0 ] && [ "$code" != 124 ] || fail "truncated setup: exit code $code"
+[ "$code" = 2 ] || fail "truncated setup: exit code $code"
 [ ! -f "$plugins/gen_Lumtra.dll" ] || fail "truncated setup installed the DLL"
 
 echo "setup: $setup, $(wc -c <"$setup") bytes"
