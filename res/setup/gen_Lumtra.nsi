@@ -54,8 +54,9 @@ Var Elevated
 !insertmacro MUI_LANGUAGE "English"
 !insertmacro MUI_LANGUAGE "Russian"
 
-LangString WelcomeText ${LANG_ENGLISH} "This installs gen_Lumtra ${VERSION}, the Winamp plugin that writes the playing track into the status of your QIP and R&Q messengers.$\r$\n$\r$\nPlease close Winamp before you continue. Your settings from an earlier version are kept.$\r$\n$\r$\n$_CLICK"
-LangString WelcomeText ${LANG_RUSSIAN} "Будет установлен gen_Lumtra ${VERSION} — модуль Winamp, который пишет играющую композицию в статус QIP и R&Q.$\r$\n$\r$\nПеред продолжением закройте Winamp. Настройки прежней версии сохранятся.$\r$\n$\r$\n$_CLICK"
+; Texts on pages are labels: "&&" shows one ampersand.
+LangString WelcomeText ${LANG_ENGLISH} "This installs gen_Lumtra ${VERSION}, the Winamp plugin that writes the playing track into the status of your QIP and R&&Q messengers.$\r$\n$\r$\nPlease close Winamp before you continue. Your settings from an earlier version are kept.$\r$\n$\r$\n$_CLICK"
+LangString WelcomeText ${LANG_RUSSIAN} "Будет установлен gen_Lumtra ${VERSION} — модуль Winamp, который пишет играющую композицию в статус QIP и R&&Q.$\r$\n$\r$\nПеред продолжением закройте Winamp. Настройки прежней версии сохранятся.$\r$\n$\r$\n$_CLICK"
 LangString FolderText ${LANG_ENGLISH} "Choose the folder of Winamp, the one that holds winamp.exe. The plugin goes into its Plugins folder."
 LangString FolderText ${LANG_RUSSIAN} "Выберите папку Winamp, в которой лежит winamp.exe. Модуль будет помещён в её папку Plugins."
 LangString NotWinamp ${LANG_ENGLISH} "There is no winamp.exe in $INSTDIR.$\r$\n$\r$\nInstall the plugin there anyway?"
