@@ -233,16 +233,23 @@ Function .onInit
   ${If} $INSTDIR == ""
     Call FindWinamp
   ${EndIf}
-  ; A silent setup checks everything before it changes anything.
+  ; A silent setup checks everything before it changes anything; so does the elevated copy,
+  ; which skips the pages where the checks are made.
   ${If} ${Silent}
-    ${IfNot} ${FileExists} "$INSTDIR\winamp.exe"
-      Push ${EXIT_NOT_WINAMP}
-      Push "$(NotWinampLog)"
-      Call FailSilently
-    ${EndIf}
+  ${AndIfNot} ${FileExists} "$INSTDIR\winamp.exe"
+    Push ${EXIT_NOT_WINAMP}
+    Push "$(NotWinampLog)"
+    Call FailSilently
+  ${EndIf}
+  ${If} ${Silent}
+  ${OrIf} $Elevated == 1
     Call WaitForWinampClosed
     Call CheckWritable
     Pop $0
+    ${If} $0 = 0
+      SetErrorLevel ${EXIT_NOT_WRITABLE}
+      Quit
+    ${EndIf}
   ${EndIf}
 FunctionEnd
 
