@@ -1,6 +1,8 @@
 #!/bin/sh
 # Release checks on the DLL users install: PE32 for i386, the undecorated export, system imports
-# only, and every resource the plugin carries. Prints the DLL's size.
+# only and each of them present on Windows XP SP3, and every resource the plugin carries. Prints
+# the DLL's size.
+#   check_release.sh DLL XP_IMPORT_LIST
 dll=$1
 readobj=/usr/lib/llvm-14/bin/llvm-readobj
 status=0
@@ -9,6 +11,7 @@ fail() { echo "  FAIL: $*"; status=1; }
 [ -f "$dll" ] || { echo "missing: $dll"; exit 1; }
 x86_64-w64-mingw32-objdump -p "$dll" | grep -q 'file format pei-i386' || fail "not PE32 for i386"
 "$(dirname "$0")/check_dll.sh" "$dll" || status=1
+"$(dirname "$0")/check_imports.sh" "$dll" "$2" || status=1
 
 # The resource tree as "Type/Name/Language" lines, numbers for numeric ids: "DIALOG/101/1049".
 tree=$($readobj --coff-resources "$dll" | awk '

@@ -1,17 +1,58 @@
-# Shared by the tools: packages, the virtual display and the Wine server of one run.
-# Sourced, not run.
+# Shared by the tools: packages, the Wine that runs both builds, the virtual display and the Wine
+# server of one run. Sourced, not run.
+#
+# Every Windows program, 32-bit and 64-bit alike, runs under Wine 10 in WoW64 mode: Debian 12's
+# Wine 8 cannot run the 32-bit build properly and this kernel runs no 32-bit Linux binaries.
+# Unless a system Wine of version 9 or later with 32-bit (WoW64) support is installed, the tools
+# make a Debian 13 root holding Wine 10 under build/ once and run Wine inside it (chroot). The
+# mounts that root needs live in a private mount namespace of the tool's own, so none outlives
+# the tool, whatever way it ends.
 
 LUMTRA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-export WINEPREFIX="$LUMTRA_ROOT/build/wineprefix"
+LUMTRA_WINE_DIR="${LUMTRA_WINE_DIR:-$LUMTRA_ROOT/build/wine10}"
+export LUMTRA_WINE_CHROOT="$LUMTRA_WINE_DIR/root"
+export WINEPREFIX="$LUMTRA_WINE_DIR/prefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
-WINE64=/usr/lib/wine/wine64
-WINESERVER64=/usr/lib/wine/wineserver64
+LUMTRA_DEBIAN_MIRROR="${LUMTRA_DEBIAN_MIRROR:-http://deb.debian.org/debian}"
+
+lumtra_sudo() {
+    if [[ $(id -u) == 0 ]]; then
+        "$@"
+    else
+        sudo "$@"
+    fi
+}
+
+# Root is needed for the packages, the Wine root and its mounts. Prints how to get it otherwise.
+lumtra_need_root() {
+    [[ $(id -u) == 0 ]] && return 0
+    sudo -n true 2>/dev/null && return 0
+    cat >&2 <<EOF
+These tools need root: they install Debian packages and run Wine 10 inside a Debian 13 root
+under build/, which takes a chroot and a few bind mounts. Run them as root, or as a user with
+passwordless sudo (for example: echo "$USER ALL=(ALL) NOPASSWD: ALL" > /etc/sudoers.d/lumtra),
+or in a container or virtual machine where you are root.
+EOF
+    return 1
+}
+
+# Runs the calling tool again inside a private mount namespace (once; later calls are no-ops), so
+# that the Wine root's mounts vanish with the tool.
+lumtra_enter_namespace() {
+    [[ -n ${LUMTRA_IN_NAMESPACE:-} ]] && return 0
+    lumtra_need_root || exit 1
+    export LUMTRA_IN_NAMESPACE=1
+    if [[ $(id -u) == 0 ]]; then
+        exec unshare --mount --propagation private -- "$0" "$@"
+    fi
+    exec sudo --preserve-env unshare --mount --propagation private -- "$0" "$@"
+}
 
 lumtra_packages_missing() {
     local need=(x86_64-w64-mingw32-g++-posix i686-w64-mingw32-g++-posix cmake ninja Xvfb xauth
-        bsdtar /usr/lib/llvm-14/bin/llvm-windres "$WINE64" /usr/src/googletest/CMakeLists.txt
-        python3 makensis)
+        bsdtar /usr/lib/llvm-14/bin/llvm-windres /usr/src/googletest/CMakeLists.txt python3
+        debootstrap unshare makensis)
     local x
     for x in "${need[@]}"; do
         if [[ $x == /* ]]; then [[ -e $x ]] || return 0; else command -v "$x" >/dev/null || return 0; fi
@@ -22,13 +63,82 @@ lumtra_packages_missing() {
 # Installs the toolchain when something is missing; a no-op (and fast) when all is there.
 lumtra_ensure_packages() {
     lumtra_packages_missing || return 0
-    echo "Installing the toolchain (mingw-w64, wine64, Xvfb, googletest, llvm-14)..."
-    local sudo=
-    [[ $(id -u) == 0 ]] || sudo=sudo
+    lumtra_need_root || return 1
+    echo "Installing the toolchain (mingw-w64, Xvfb, googletest, llvm-14, debootstrap, nsis)..."
     export DEBIAN_FRONTEND=noninteractive
-    $sudo apt-get update -q
-    $sudo apt-get install -y -q --no-install-recommends mingw-w64 wine64 xvfb xauth googletest \
-        llvm-14 libarchive-tools cmake ninja-build python3 nsis
+    lumtra_sudo apt-get update -q
+    lumtra_sudo apt-get install -y -q --no-install-recommends mingw-w64 xvfb xauth googletest \
+        llvm-14 libarchive-tools cmake ninja-build python3 debootstrap util-linux nsis
+}
+
+# A system Wine that can run both builds: version 9 or later with its 32-bit Windows side.
+lumtra_system_wine() {
+    local wine version
+    wine=$(command -v wine 2>/dev/null) || return 1
+    version=$("$wine" --version 2>/dev/null | sed -n 's/^wine-\([0-9]*\).*/\1/p')
+    [[ -n $version && $version -ge 9 ]] || return 1
+    compgen -G "/usr/lib/*/wine/i386-windows/ntdll.dll" >/dev/null || return 1
+    echo "$wine"
+}
+
+# Makes the Debian 13 root with Wine 10 once. A root without its completion mark was left by an
+# interrupted run and is made again from scratch.
+lumtra_ensure_wine() {
+    if [[ -z ${LUMTRA_WINE_SYSTEM:-} ]] && LUMTRA_WINE_SYSTEM=$(lumtra_system_wine); then
+        export LUMTRA_WINE_SYSTEM
+    fi
+    [[ -n ${LUMTRA_WINE_SYSTEM:-} ]] && return 0
+    local root=$LUMTRA_WINE_CHROOT
+    [[ -f $root/.lumtra-ready ]] && return 0
+    lumtra_need_root || return 1
+    if [[ -e $root ]]; then
+        echo "The Wine 10 root $root was left half-made (an interrupted first run?); making it again."
+        lumtra_sudo rm -rf --one-file-system "$root"
+        rm -rf "$WINEPREFIX" # a prefix is tied to the Wine that made it
+    fi
+    echo "Making a Debian 13 root with Wine 10 for 32-bit and 64-bit Windows programs (once, about 2 minutes)..."
+    mkdir -p "$LUMTRA_WINE_DIR"
+    local t0=$SECONDS
+    lumtra_sudo debootstrap --variant=minbase trixie "$root" "$LUMTRA_DEBIAN_MIRROR" \
+        >"$LUMTRA_WINE_DIR/debootstrap.log" 2>&1 ||
+        { echo "debootstrap failed; see $LUMTRA_WINE_DIR/debootstrap.log" >&2; return 1; }
+    lumtra_sudo mount -t proc proc "$root/proc" &&
+        lumtra_sudo chroot "$root" /bin/sh -ec '
+            export DEBIAN_FRONTEND=noninteractive
+            dpkg --add-architecture i386
+            apt-get update -q
+            apt-get install -y -q --no-install-recommends wine64
+            # The amd64 package leaves the 32-bit Windows side of WoW64 empty: take it from the
+            # i386 library package, unpacked only (its Linux part cannot run here).
+            cd /tmp && rm -rf libwine-i386 && mkdir libwine-i386 && cd libwine-i386
+            apt-get download libwine:i386
+            dpkg -x libwine_*_i386.deb x
+            mkdir -p /usr/lib/x86_64-linux-gnu/wine/i386-windows
+            cp -a x/usr/lib/i386-linux-gnu/wine/i386-windows/. /usr/lib/x86_64-linux-gnu/wine/i386-windows/
+            cd /tmp && rm -rf libwine-i386
+            apt-get clean
+            test -x /usr/lib/wine/wine64 && test -x /usr/lib/wine/wineserver64
+            test -f /usr/lib/x86_64-linux-gnu/wine/i386-windows/ntdll.dll' \
+            >"$LUMTRA_WINE_DIR/wine-install.log" 2>&1
+    local rc=$?
+    lumtra_sudo umount "$root/proc" 2>/dev/null
+    [[ $rc == 0 ]] || { echo "installing Wine 10 in the root failed; see $LUMTRA_WINE_DIR/wine-install.log" >&2; return 1; }
+    lumtra_sudo touch "$root/.lumtra-ready"
+    echo "Wine 10 root ready in $((SECONDS - t0)) s."
+}
+
+# The mounts the root needs for one run: processes, devices, the display's sockets and this
+# project (at the same path, so Z: paths and the prefix are the same inside and out).
+lumtra_mount_wine() {
+    [[ -n ${LUMTRA_WINE_SYSTEM:-} ]] && return 0
+    local root=$LUMTRA_WINE_CHROOT
+    mountpoint -q "$root/proc" && return 0
+    [[ -n ${LUMTRA_IN_NAMESPACE:-} ]] || { echo "internal: Wine mounts outside the tool's namespace" >&2; return 1; }
+    mkdir -p "$root/tmp/.X11-unix" "$root$LUMTRA_ROOT" /tmp/.X11-unix
+    mount -t proc proc "$root/proc" &&
+        mount --rbind /dev "$root/dev" &&
+        mount --bind /tmp/.X11-unix "$root/tmp/.X11-unix" &&
+        mount --bind "$LUMTRA_ROOT" "$root$LUMTRA_ROOT"
 }
 
 lumtra_build() {
@@ -39,9 +149,16 @@ lumtra_build() {
     done
 }
 
+# Everything a tool needs before it runs Windows programs: its namespace, the packages, Wine.
+lumtra_prepare() {
+    lumtra_ensure_packages || return 1
+    lumtra_ensure_wine || return 1
+}
+
 LUMTRA_XVFB_PID=
 # Starts a private virtual display and a persistent Wine server for this run.
 lumtra_start_desktop() {
+    lumtra_mount_wine || return 1
     local n
     for n in $(seq 90 140); do
         [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
@@ -58,18 +175,40 @@ lumtra_start_desktop() {
         fi
     done
     [[ -n ${DISPLAY:-} ]] || { echo "could not start Xvfb" >&2; return 1; }
-    mkdir -p "$WINEPREFIX"
-    "$WINESERVER64" -p
-    if [[ ! -f $WINEPREFIX/system.reg ]]; then
-        echo "Creating the Wine prefix (once)..."
+    if [[ -d $WINEPREFIX && ! -f $WINEPREFIX/.lumtra-ready ]]; then
+        echo "The Wine prefix $WINEPREFIX was left half-made; making it again."
+        rm -rf "$WINEPREFIX"
     fi
-    LC_ALL=ru_RU.UTF-8 "$WINE64" wineboot -i >/dev/null 2>&1
+    mkdir -p "$WINEPREFIX"
+    # A server left by an earlier run of this prefix would serve this run without being
+    # persistent; stop it first.
+    "$LUMTRA_ROOT/tools/wine-run" --server -k 2>/dev/null
+    "$LUMTRA_ROOT/tools/wine-run" --server -w 2>/dev/null
+    "$LUMTRA_ROOT/tools/wine-run" --server -p || { echo "could not start the Wine server" >&2; return 1; }
+    [[ -f $WINEPREFIX/.lumtra-ready ]] || echo "Creating the Wine prefix (once)..."
+    # Booting here starts Wine's own services with harmless output; started later by a test,
+    # they would hold ctest's pipes open and stall it.
+    "$LUMTRA_ROOT/tools/wine-run" wineboot -i </dev/null >/dev/null 2>&1 ||
+        { echo "wineboot failed" >&2; return 1; }
+    touch "$WINEPREFIX/.lumtra-ready"
     return 0
 }
 
 lumtra_stop_desktop() {
-    "$WINESERVER64" -k 2>/dev/null || true
+    "$LUMTRA_ROOT/tools/wine-run" --server -k 2>/dev/null
+    "$LUMTRA_ROOT/tools/wine-run" --server -w 2>/dev/null
     [[ -n $LUMTRA_XVFB_PID ]] && kill "$LUMTRA_XVFB_PID" 2>/dev/null
     wait 2>/dev/null
     return 0
+}
+
+# "file, PE32 i386" for the DLL a tool is about to use.
+lumtra_describe_pe() {
+    local format
+    format=$(x86_64-w64-mingw32-objdump -f "$1" 2>/dev/null | sed -n 's/^.*file format //p' | head -1)
+    case $format in
+    pei-i386) echo "$1 (PE32, i386)" ;;
+    pei-x86-64) echo "$1 (PE32+, x86_64)" ;;
+    *) echo "$1 ($format)" ;;
+    esac
 }
