@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The setup program as a user runs it, silently, under Wine: a fake Winamp folder (winamp.exe and
-# Plugins) registered where Winamp records its folder, then install, a refused install while
-# Winamp runs, an upgrade over existing settings, a folder that is not Winamp's, uninstall, and a
-# truncated download.
+# Plugins) registered where Winamp records its folder (later only in Winamp's own uninstall
+# entry), then install, a refused install while Winamp runs, an upgrade over existing settings, a
+# folder that is not Winamp's, uninstall, and a truncated download.
 #
 #   check_setup.sh SETUP.exe DLL FAKE_CLIENTS.exe VERSION WORKDIR
 #
@@ -28,6 +28,7 @@ run_setup() {
     timeout 120 "$wine" "$(winpath "$setup")" /S "$@" >/dev/null 2>&1
 }
 key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\gen_Lumtra'
+winamp_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Winamp'
 entry() { w reg query "$key" /reg:32; }
 has_entry() { "$wine" reg query "$key" /reg:32 >/dev/null 2>&1; }
 tree() { (cd "$1" && find . -type f -exec md5sum {} + | sort); }
@@ -39,6 +40,7 @@ mkdir -p "$plugins"
 printf 'MZ not really Winamp' >"$winamp/winamp.exe"
 w reg add 'HKCU\Software\Winamp' /ve /d "$(winpath "$winamp")" /f >/dev/null
 w reg delete "$key" /reg:32 /f >/dev/null
+w reg delete "$winamp_key" /reg:32 /f >/dev/null
 w cmd /c del '%TEMP%\gen_Lumtra-setup.log' >/dev/null
 
 echo "fresh install into the folder Winamp registered"
@@ -76,8 +78,11 @@ echo "  exit code $code, log: $(log | iconv -f cp1251 2>/dev/null)"
 exec 3>&-
 wait "$winamp_pid"
 
-echo "upgrade keeps the settings"
+echo "upgrade keeps the settings; Winamp found through its own uninstall entry this time"
+w reg delete 'HKCU\Software\Winamp' /f >/dev/null
+w reg add "$winamp_key" /v UninstallString /d "\"$(winpath "$winamp")\\UninstWA.exe\"" /reg:32 /f >/dev/null
 run_setup || fail "setup exit code $?"
+w reg delete "$winamp_key" /reg:32 /f >/dev/null
 cmp -s "$dll" "$plugins/gen_Lumtra.dll" || fail "upgraded DLL differs from $dll"
 cmp -s "$work/settings.ini" "$plugins/gen_Lumtra.dll.ini" || fail "upgrade changed the INI file"
 
