@@ -182,8 +182,8 @@ lumtra_start_desktop() {
     mkdir -p "$WINEPREFIX"
     # A server left by an earlier run of this prefix would serve this run without being
     # persistent; stop it first.
-    "$LUMTRA_ROOT/tools/wine-run" --server -k 2>/dev/null
-    "$LUMTRA_ROOT/tools/wine-run" --server -w 2>/dev/null
+    "$LUMTRA_ROOT/tools/wine-run" --server -k 2>/dev/null || true
+    "$LUMTRA_ROOT/tools/wine-run" --server -w 2>/dev/null || true
     "$LUMTRA_ROOT/tools/wine-run" --server -p || { echo "could not start the Wine server" >&2; return 1; }
     [[ -f $WINEPREFIX/.lumtra-ready ]] || echo "Creating the Wine prefix (once)..."
     # Booting here starts Wine's own services with harmless output; started later by a test,
@@ -195,8 +195,8 @@ lumtra_start_desktop() {
 }
 
 lumtra_stop_desktop() {
-    "$LUMTRA_ROOT/tools/wine-run" --server -k 2>/dev/null
-    "$LUMTRA_ROOT/tools/wine-run" --server -w 2>/dev/null
+    "$LUMTRA_ROOT/tools/wine-run" --server -k 2>/dev/null || true
+    "$LUMTRA_ROOT/tools/wine-run" --server -w 2>/dev/null || true
     [[ -n $LUMTRA_XVFB_PID ]] && kill "$LUMTRA_XVFB_PID" 2>/dev/null
     wait 2>/dev/null
     return 0
