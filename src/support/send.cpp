@@ -7,14 +7,6 @@
 #include <vector>
 
 namespace {
-// Threads of ours may still run while the process exits (one stuck on a hung client), so what
-// they touch is never destroyed: built once in static storage, never torn down.
-template <typename T> T& Immortal() {
-    alignas(T) static unsigned char storage[sizeof(T)];
-    static T* object = ::new (storage) T();
-    return *object;
-}
-
 class TLock {
   public:
     TLock() { InitializeCriticalSection(&cs_); }
@@ -72,13 +64,16 @@ struct THung {
     HWND window;
 };
 constexpr int MaxHung = 64;
+// Nothing here is ever destroyed: a thread stuck on a hung client may still use it while the
+// process exits.
 struct THungTable {
     TLock lock;
     THung items[MaxHung] = {};
     int count = 0;
 };
+THungTable hungTable;
 THungTable& Hung() {
-    return Immortal<THungTable>();
+    return hungTable;
 }
 
 bool IsHung(DWORD t) {
@@ -206,13 +201,21 @@ struct TSender {
     TSender& operator=(const TSender&) = delete;
 };
 
-// Every sender ever started whose thread may still run: the live one last.
-std::vector<std::unique_ptr<TSender>>& Senders() {
-    return Immortal<std::vector<std::unique_ptr<TSender>>>();
+// Every sender ever started whose thread may still run: the live one last. Built in storage of
+// its own and never destroyed, since a sender left stuck on a hung client may outlive the rest.
+using TSenderList = std::vector<std::unique_ptr<TSender>>;
+alignas(TSenderList) unsigned char senderListStorage[sizeof(TSenderList)];
+TSenderList& senderList = *::new (senderListStorage) TSenderList();
+TSenderList& Senders() {
+    return senderList;
 }
 TSender* live = nullptr;
-// The sender record of the thread running this code; none on Winamp's thread.
-thread_local TSender* self = nullptr;
+// Which sender record the running thread is (none on Winamp's thread). A thread-local slot of
+// the system's own: the compiler's would bring a runtime that needs functions newer than XP.
+const DWORD selfSlot = TlsAlloc();
+TSender* Self() {
+    return selfSlot == TLS_OUT_OF_INDEXES ? nullptr : static_cast<TSender*>(TlsGetValue(selfSlot));
+}
 bool handingOff = false;
 bool stopped = false;
 
@@ -287,7 +290,7 @@ void PumpAll() {
 
 DWORD WINAPI SenderMain(void* param) {
     auto* s = static_cast<TSender*>(param);
-    self = s;
+    if (selfSlot != TLS_OUT_OF_INDEXES) TlsSetValue(selfSlot, s);
     for (;;) {
         // Idle: late answers to probes are taken in meanwhile.
         const DWORD r = MsgWaitForMultipleObjects(1, &s->wake, FALSE, INFINITE,
@@ -385,8 +388,9 @@ struct TProbeRound {
     volatile LONG generation = 0;
     volatile LONG answered[MaxProbes] = {};
 };
+TProbeRound probeRound; // late answers may arrive at any time: never destroyed
 TProbeRound& Round() {
-    return Immortal<TProbeRound>();
+    return probeRound;
 }
 
 void CALLBACK ProbeAnswered(HWND, UINT, ULONG_PTR data, LRESULT) {
@@ -465,7 +469,7 @@ bool IsUnanswering(HWND h) {
 }
 
 bool RunOnSender(const std::function<void()>& work) {
-    if (self) { // already on the sender: part of the work under way
+    if (TSender* self = Self()) { // already on the sender: part of the work under way
         work();
         return !self->cut;
     }
@@ -503,12 +507,14 @@ void ProbeClients(const HWND* windows, int count) {
             targets.push_back({h, t});
     }
     if (targets.empty()) return;
-    RunOnSender([&targets] { ProbeAll(self, targets); });
+    RunOnSender([&targets] {
+        if (TSender* self = Self()) ProbeAll(self, targets);
+    });
 }
 
 LRESULT SendToWindow(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
     const DWORD t = h ? ThreadOf(h) : 0;
-    if (self) return SendOnSender(self, h, t, msg, wParam, lParam);
+    if (TSender* self = Self()) return SendOnSender(self, h, t, msg, wParam, lParam);
     if (t == 0 || t == GetCurrentThreadId()) { // no window, or one of this thread: no waiting
         DWORD_PTR result = 0;
         return SendMessageTimeoutA(h, msg, wParam, lParam, SMTO_NORMAL, SendTimeoutMs, &result)

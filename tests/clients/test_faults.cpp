@@ -120,7 +120,7 @@ TEST_F(FaultsTest, ThreeHungClientsCostOneBoundTogetherThenNothing) {
     ps.LongStatus = "Другое";
     EXPECT_LT(TimedUpdate(), 3000u) << "first update";
     EXPECT_LT(TimedUpdate(), 1000u) << "second update";
-    ps.DlgControlsV[IDC_Enable] = "0";
+    Switch(IDC_Enable, false);
     const DWORD start = GetTickCount();
     config_apply();
     EXPECT_LT(GetTickCount() - start, 1000u) << "switching off waits for no hung client";
