@@ -116,7 +116,9 @@ void Update(const std::string& currentFile) {
 void Watch(UINT message, WPARAM wParam, LPARAM lParam) {
     // SaveRestore, not Enable, switches the plugin's work on and off inside an installed hook.
     if (!GetControlValueB(IDC_SaveRestore)) return;
-    if (message == dwTRAY_MSG && GetControlValueB(IDC_SetTray)) OnTrayMessage(lParam);
+    // A click that arrives while an update waits for a client is dropped: Winamp's menu would run
+    // a message loop of its own inside that wait.
+    if (message == dwTRAY_MSG && GetControlValueB(IDC_SetTray) && !updating) OnTrayMessage(lParam);
 
     switch (message) {
     case WM_WA_IPC:
