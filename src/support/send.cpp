@@ -184,8 +184,8 @@ struct TSender {
     HANDLE done = nullptr; // the work has ended
     HMODULE module = nullptr;
     volatile LONG state = SenderIdle;
-    volatile DWORD phaseStart = 0; // when the current message, or the code since the last, began
-    volatile DWORD phaseLimit = 0;
+    volatile DWORD phaseStart = 0; // when the message (or the probes) under way began
+    volatile DWORD phaseLimit = 0; // and how long it may take
     volatile DWORD sendThread = 0; // the client thread of the message under way; 0 for a probe
     HWND sendWindow = nullptr;
     bool cut = false;  // the work skipped a message for want of time
@@ -225,7 +225,9 @@ LONG StateOf(TSender* s) {
     return InterlockedCompareExchange(&s->state, -1, -1);
 }
 
-[[noreturn]] void EndAbandoned(TSender* s) {
+// Ends the calling sender thread and lets go of its hold on the library, without returning into
+// any caller: a thread given up on must not run on into code that uses the caller's data.
+[[noreturn]] void EndSenderThread(TSender* s) {
     FreeLibraryAndExitThread(s->module, 0);
 }
 
@@ -236,19 +238,16 @@ void BeginPhase(TSender* s, DWORD thread, HWND h, DWORD limit) {
     s->phaseStart = GetTickCount();
     s->phaseLimit = limit;
     if (InterlockedCompareExchange(&s->state, SenderSending, SenderWorking) != SenderWorking)
-        EndAbandoned(s);
+        EndSenderThread(s);
 }
 
 // Back from a wait. A thread that Winamp's thread gave up on meanwhile touches nothing of the
 // caller's again: it stays the hung client's probe until the client answers, then ends.
 void EndPhase(TSender* s, HWND h, DWORD thread, bool answered) {
-    const DWORD now = GetTickCount();
-    s->phaseStart = now;
-    s->phaseLimit = MessageLimit();
     if (InterlockedCompareExchange(&s->state, SenderWorking, SenderSending) == SenderSending)
         return;
     if (thread) ProbeUntilAnswered(h, thread, answered);
-    EndAbandoned(s);
+    EndSenderThread(s);
 }
 
 // One message from the sender thread itself.
@@ -308,7 +307,7 @@ DWORD WINAPI SenderMain(void* param) {
             break; // given up on while it ran: end without a word
         SetEvent(s->done);
     }
-    EndAbandoned(s);
+    EndSenderThread(s);
 }
 
 TSender* LiveSender() {
@@ -348,20 +347,23 @@ void EndSender(TSender* s) {
 }
 
 // Winamp's thread waits for the work to end, answering sent messages meanwhile, and gives up on
-// a message (or a stretch of code) that outlives its limit.
+// a message that outlives its limit. The code between two messages is never given up on: it waits
+// on no other program, and a thread left running it would go on using the caller's data.
 bool WaitFor(TSender* s) {
     for (;;) {
-        const DWORD now = GetTickCount();
         const LONG state = StateOf(s);
-        const DWORD grace = state == SenderSending && s->sendThread == 0 ? 200 : 0;
-        const DWORD left = Left(s->phaseStart, s->phaseLimit + grace, now);
-        if (left == 0 && (state == SenderSending || state == SenderWorking)) {
+        const bool sending = state == SenderSending;
+        const DWORD grace = sending && s->sendThread == 0 ? 200 : 0; // a probe ends by itself
+        const DWORD left =
+            sending ? Left(s->phaseStart, s->phaseLimit + grace, GetTickCount()) : 50;
+        if (left == 0) {
             // The thread stuck in the message becomes that client's probe: at most one of ours
             // waits on each hung client thread. Marked first, so that its answer, however soon,
             // comes after the mark.
-            const DWORD t = state == SenderSending ? s->sendThread : 0;
+            const DWORD t = s->sendThread;
             const bool marked = t && MarkHung(t, s->sendWindow);
-            if (InterlockedCompareExchange(&s->state, SenderAbandoned, state) != state) {
+            if (InterlockedCompareExchange(&s->state, SenderAbandoned, SenderSending) !=
+                SenderSending) {
                 if (marked) ClearHung(t);
                 continue;
             }
@@ -480,8 +482,6 @@ bool RunOnSender(const std::function<void()>& work) {
     handingOff = true;
     s->work = work;
     s->cut = false;
-    s->phaseStart = GetTickCount();
-    s->phaseLimit = MessageLimit();
     InterlockedExchange(&s->state, SenderWorking);
     SetEvent(s->wake);
     bool finished = false;
