@@ -60,11 +60,13 @@ bool SetStatus(HWND wParent) {
 }
 
 void SetText() {
-    TSendPass pass; // a hung client is waited for once in this update, not at every message
+    TSendPass pass; // bounds every message and the update as a whole
     TWindowsAr forms = nilTWindowsAr;
     for (const TICQClient& c : ICQClients)
         AddClassName(forms.szClass, c.szStatusClass);
     if (FindChildsWindows(nullptr, forms) == 0) return;
+    // Every client is asked at once whether it answers: several hung ones cost one wait together.
+    ProbeClients(forms.windows.data(), forms.wwCounter);
 
     if (GetControlValueB(IDC_SaveRestore)) StoreStatuses(forms);
 
@@ -74,6 +76,10 @@ void SetText() {
 
     for (int i = 0; i < forms.wwCounter; ++i) {
         const HWND form = forms.windows[static_cast<size_t>(i)];
-        if (Selected(MainWindowOf(form, mains))) SetStatus(form);
+        if (IsUnanswering(form)) continue;
+        // One hand-off per client: the choice by its main window's title, and its status.
+        RunOnSender([&] {
+            if (Selected(MainWindowOf(form, mains))) SetStatus(form);
+        });
     }
 }

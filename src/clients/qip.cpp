@@ -1,6 +1,7 @@
 #include "clients/qip.h"
 
 #include "clients/form_messages.h"
+#include "clients/slots.h"
 #include "settings/settings.h"
 #include "support/desktop.h"
 #include "support/supportLumtra.h"
@@ -135,6 +136,7 @@ bool SetStatus_QIP(HWND wParent) {
     if (!b && GetControlValueB(IDC_SetLongStatus))
         b = sStrCompareText(sGetWindowCaption(c.wLongStatus), ps.LongStatus) != 0;
     if (!b) return true;
+    NoteChanged(wParent); // restored at switch-off, now that it shows the plugin's status
 
     // A form the user has open is only filled in; the confirmation is left to the user.
     const bool hidden = !IsWindowVisible(wParent);

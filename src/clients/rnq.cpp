@@ -1,6 +1,7 @@
 #include "clients/rnq.h"
 
 #include "clients/form_messages.h"
+#include "clients/slots.h"
 #include "clients/qip.h"
 #include "settings/settings.h"
 #include "support/supportLumtra.h"
@@ -63,6 +64,7 @@ bool SetStatus_RnQ(HWND wParent) {
     if (!b && GetControlValueB(IDC_SetLongStatus))
         b = sStrCompareText(sGetWindowCaption(c.wLongStatus), ps.LongStatus) != 0;
     if (!b) return true;
+    NoteChanged(wParent); // restored at switch-off, now that it shows the plugin's status
 
     // Asked afresh before each confirmation: a form the user opens meanwhile is left to the user.
     const bool compatible = GetControlValueB(IDC_Compatible);

@@ -1,9 +1,16 @@
 // The clients' previous statuses: stored before the first change, put back at switch-off.
 #pragma once
+#include <windows.h>
 
 struct TWindowsAr;
 
 // Stores the status of every form not yet held in a slot (before any status is applied).
 void StoreStatuses(const TWindowsAr& forms);
-// Puts every stored status back whose form still exists, and frees all slots.
+// Puts every stored status back whose form still exists and was changed by the plugin. A slot is
+// freed when its form is gone, was never changed or got its status back; a restore that could
+// not be completed (a client that does not answer) keeps its slot for the next restore.
 void RestoreStatuses();
+// The plugin is about to change this form's picture, caption or long status.
+void NoteChanged(HWND form);
+// Slots whose status could not be put back (said with OutputDebugStringA), at quit.
+int ReportUnrestored();

@@ -178,7 +178,14 @@ void ReEnableWithDialogStates(HWND dlg, std::initializer_list<int> fromDialog) {
 
 // ---- the handlers
 
+HWND openDialog = nullptr;
+
 void OnOK(HWND dlg) {
+    // The plugin was stopped while the dialog was open: nothing may be applied any more.
+    if (PluginStopped()) {
+        EndDialog(dlg, IDCANCEL);
+        return;
+    }
     SaveDialog(dlg);
     config_write();
     config_apply();
@@ -223,11 +230,21 @@ void OnCommand(HWND dlg, WPARAM wParam) {
 }
 } // namespace
 
+void EndConfigDialog() {
+    if (openDialog && IsWindow(openDialog)) EndDialog(openDialog, IDCANCEL);
+}
+
 INT_PTR CALLBACK ConfigProc(HWND hwndDlg, UINT uMsg, WPARAM wParam, LPARAM) {
     try {
         switch (uMsg) {
-        case WM_INITDIALOG: Load2dialog(hwndDlg, ps); break;
+        case WM_INITDIALOG:
+            openDialog = hwndDlg;
+            Load2dialog(hwndDlg, ps);
+            break;
         case WM_COMMAND: OnCommand(hwndDlg, wParam); break;
+        case WM_DESTROY:
+            if (openDialog == hwndDlg) openDialog = nullptr;
+            break;
         default: break;
         }
     } catch (...) {

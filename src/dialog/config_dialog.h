@@ -5,3 +5,5 @@
 
 // The dialog procedure; config() runs it over Winamp's main window. Returns 0 for every message.
 INT_PTR CALLBACK ConfigProc(HWND hwndDlg, UINT uMsg, WPARAM wParam, LPARAM lParam);
+// Ends the open dialog, if any, as Cancel (quit while it is open).
+void EndConfigDialog();

@@ -8,6 +8,7 @@
 #include "plugin/wa_ipc.h"
 #include "plugin/window_proc.h"
 #include "settings/settings.h"
+#include "support/send.h"
 #include "support/supportLumtra.h"
 #include "support/window_text.h"
 
@@ -17,6 +18,10 @@ WNDPROC lpWndProcOld = nullptr;
 namespace {
 constexpr char cDlgName[] = "#101";
 bool passThroughOnly = false;
+// Between init and quit. Before init nothing was read, so quit has nothing to store; after quit
+// nothing is applied until the next init.
+bool started = false;
+bool stopped = false;
 
 // Once another subclasser has hooked in after us, our address lives in its saved pointer; the
 // library must then never be unloaded while the process runs.
@@ -70,6 +75,9 @@ void LoadTimeInit() {
     InitClientKinds();
     lpWndProcOld = nullptr;
     passThroughOnly = false;
+    started = false;
+    stopped = false;
+    AllowSending();
     InitDefaults();
     plugin =
         TwinampGeneralPurposePlugin{GPPHDR_VER, AppName, &init, &config, &quit, nullptr, nullptr};
@@ -79,7 +87,14 @@ extern "C" TwinampGeneralPurposePlugin* winampGetGeneralPurposePlugin() {
     return &plugin;
 }
 
+bool PluginStopped() {
+    return stopped;
+}
+
 int init() {
+    started = true;
+    stopped = false;
+    AllowSending();
     try {
         // Into the defaults, since every later copy of them must carry it too.
         defPS.WinampVer = static_cast<int32_t>(HostQuery(IPC_GETVERSION));
@@ -98,12 +113,24 @@ void config() {
 }
 
 void quit() {
+    // Without init the settings were never read: writing them would put the built-in defaults
+    // over the user's file.
+    if (!started || stopped) return;
     config_write();
     ps.DlgControlsV[IDC_Enable] = Value2ValueText(false);
     config_apply();
+    try {
+        ReportUnrestored();
+    } catch (...) {
+    }
+    stopped = true;
+    // Quit may come while the settings dialog is open (Windows shutting down): it ends as Cancel.
+    EndConfigDialog();
+    StopSending();
 }
 
 void config_apply() {
+    if (stopped) return;
     try {
         do_icons();
         if (GetControlValueB(IDC_Enable)) {

@@ -36,6 +36,8 @@ int init();
 void config();
 void quit();
 void config_apply();
+// Whether quit has run and no init since: nothing is then applied.
+bool PluginStopped();
 
 // Whether WindowProc is to do the plugin's work, or only pass messages on because it was left
 // in the chain behind another subclasser when the plugin was switched off.

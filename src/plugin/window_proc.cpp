@@ -42,8 +42,15 @@ int32_t Delay() {
     return StrToIntDef(ps.DlgControlsV[IDC_DelayV], DelayDef);
 }
 
+// An update is under way. Messages reach this procedure meanwhile (Winamp's thread answers what
+// other programs send while it waits for a client); they are counted, but a countdown that ends
+// meanwhile is held at 1 and applied when the current update is over, never nested inside it.
+bool updating = false;
+
+// 1 is held until its update has run (outside an update it never outlives the message that
+// brought it).
 void CountDown() {
-    if (SetStatusOnNext > 0) --SetStatusOnNext;
+    if (SetStatusOnNext > 1) --SetStatusOnNext;
 }
 
 // A new track: the update follows after the configured number of host messages.
@@ -61,7 +68,7 @@ void OnHostIpc(LPARAM code) {
 void OnTimer() {
     if (!IsOldWinamp()) return;
     if (SetStatusOnNext > 0)
-        --SetStatusOnNext;
+        CountDown();
     else
         Arm();
 }
@@ -76,7 +83,7 @@ std::string CurrentFile() {
     return CurrentPlaylistFile(position);
 }
 
-void Update(const std::string& currentFile) {
+void UpdateOnce(const std::string& currentFile) {
     // Idle first: whatever happens below, the next track arms the countdown afresh.
     SetStatusOnNext = 0;
     if (IsOldWinamp() && ps.CurFile == currentFile) return;
@@ -88,10 +95,30 @@ void Update(const std::string& currentFile) {
     if (GetControlValueB(IDC_SetTray)) UpdateCalls.RefreshTrayTip();
 }
 
+class TUpdating {
+  public:
+    TUpdating() { updating = true; }
+    ~TUpdating() { updating = false; }
+    TUpdating(const TUpdating&) = delete;
+    TUpdating& operator=(const TUpdating&) = delete;
+};
+
+// A few rounds at most: a track change held during one update is applied in the next round.
+constexpr int MaxRoundsPerMessage = 3;
+
+void Update(const std::string& currentFile) {
+    const TUpdating busy;
+    UpdateOnce(currentFile);
+    for (int round = 1; round < MaxRoundsPerMessage && SetStatusOnNext == 1; ++round)
+        UpdateOnce(CurrentFile());
+}
+
 void Watch(UINT message, WPARAM wParam, LPARAM lParam) {
     // SaveRestore, not Enable, switches the plugin's work on and off inside an installed hook.
     if (!GetControlValueB(IDC_SaveRestore)) return;
-    if (message == dwTRAY_MSG && GetControlValueB(IDC_SetTray)) OnTrayMessage(lParam);
+    // A click that arrives while an update waits for a client is dropped: Winamp's menu would run
+    // a message loop of its own inside that wait.
+    if (message == dwTRAY_MSG && GetControlValueB(IDC_SetTray) && !updating) OnTrayMessage(lParam);
 
     switch (message) {
     case WM_WA_IPC:
@@ -101,11 +128,11 @@ void Watch(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER: OnTimer(); break;
     case WM_COMMAND: OnCommand(wParam); break;
     default:
-        if (SetStatusOnNext == 1) Update({});
+        if (SetStatusOnNext == 1 && !updating) Update({});
         return;
     }
     const std::string currentFile = CurrentFile();
-    if (SetStatusOnNext == 1) Update(currentFile);
+    if (SetStatusOnNext == 1 && !updating) Update(currentFile);
 }
 } // namespace
 

@@ -117,7 +117,10 @@ void Save2(const TPS& record, const std::string& fileName, const std::string& la
 
 void config_read() {
     try {
+        // The stored client statuses are no setting: a second init must not forget them.
+        const auto slots = ps.SaveData;
         ps = defPS;
+        ps.SaveData = slots;
         const std::string file = IniFileName();
         std::string language = ReadKey(AppName, LangKeyName(), defPS.DlgControlsV[IDC_Lang].c_str(),
                                        LangReadLimit, file);

@@ -30,6 +30,7 @@ struct TQIPState {
     int32_t prevPic = 0;
     std::string prevStatus;
     std::string prevLongStatus;
+    bool changed = false; // the plugin has sent this client a picture, caption or long status
 };
 
 // The shell's ANSI notification-icon record in its full form (balloon fields and GUID):

@@ -6,6 +6,7 @@
 #include "clients/slots.h"
 #include "common/client_fixture.h"
 #include "common/client_messages.h"
+#include "common/fake_winamp.h"
 #include "plugin/gen_Lumtra.h"
 #include "settings/settings.h"
 #include "support/window_search.h"
@@ -163,4 +164,35 @@ TEST_F(SlotsTest, RestoreFollowsTheConditionsOfTheMoment) {
     EXPECT_EQ("pic=11|status=Ем|long=обед", clients.State("q1.form").confirmed);
     EXPECT_EQ("pic=11|status=Ем|long=Artist - Title", clients.State("q2.form").confirmed);
     ok_sequence(got, "r1", NothingSeq, "R&Q has no picture condition");
+}
+
+TEST_F(SlotsTest, AClientNeverServedIsReleasedWithoutAMessage) {
+    Switch(IDC_AllQIP, false);
+    ps.DlgControlsV[IDC_CustomQIP] = "12345";
+    FakeClient served = Showing(true, "qa", 3, "Работаю", "дома");
+    clients.SetText("qa.main", "QIP 12345");
+    FakeClient other = Showing(true, "qb", 4, "Ем", "обед");
+    SetText();
+    ASSERT_NE(-1, SlotOf(other["form"])) << "stored, though never served";
+    clients.SetText("qb.edit2", "Сплю"); // the user changes it by hand
+    clients.Records();
+    RestoreStatuses();
+    ok_sequence(clients.Records(), "qb", NothingSeq, "never changed by the plugin");
+    EXPECT_EQ(-1, SlotOf(other["form"]));
+    EXPECT_EQ("pic=3|status=Работаю|long=дома", clients.State("qa.form").confirmed);
+}
+
+TEST_F(SlotsTest, ASecondInitKeepsTheStoredStatuses) {
+    FakeWinamp winamp;
+    plugin.hwndParent = winamp.hwnd();
+    FakeClient q1 = Showing(true, "q1", 3, "Работаю", "дома");
+    init();
+    Status(11, "Слушаю", "Artist - Title");
+    SetText();
+    ASSERT_EQ(0, SlotOf(q1["form"]));
+    init();
+    EXPECT_EQ(0, SlotOf(q1["form"]));
+    EXPECT_EQ("Работаю", ps.SaveData[0].prevStatus);
+    quit();
+    EXPECT_EQ("pic=3|status=Работаю|long=дома", clients.State("q1.form").confirmed);
 }

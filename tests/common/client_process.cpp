@@ -1,5 +1,6 @@
 #include "common/client_process.h"
 
+#include <cstdio>
 #include <sstream>
 #include <stdexcept>
 
@@ -125,6 +126,17 @@ void FakeClientProcess::Destroy(const std::string& window) {
 }
 void FakeClientProcess::Hang(int ms) {
     Command("hang " + std::to_string(ms));
+    // The hang begins when the helper's thread takes the request from its queue; messages sent
+    // to it before then would still be answered.
+    Sleep(100);
+}
+void FakeClientProcess::Block(const std::string& window, UINT message, int ms, int times) {
+    char hex[16];
+    snprintf(hex, sizeof hex, "%x", message);
+    Command("block " + window + " " + hex + " " + std::to_string(ms) + " " + std::to_string(times));
+}
+void FakeClientProcess::ClaimTextLength(const std::string& window, long long length) {
+    Command("textlength " + window + " " + std::to_string(length));
 }
 
 FormShows FakeClientProcess::State(const std::string& form) {

@@ -143,6 +143,16 @@ void Player::Configure() {
     if (plugin_) plugin_->config();
 }
 
+void Player::Quit() {
+    if (plugin_) plugin_->quit();
+}
+
+void Player::Unload() {
+    if (dll_) FreeLibrary(dll_);
+    dll_ = nullptr;
+    plugin_ = nullptr;
+}
+
 void Player::Play(size_t index) {
     position = index;
     playState = 1;
@@ -169,6 +179,12 @@ const PluginImportCounts& Player::imports() const {
 
 LRESULT CALLBACK Player::Proc(HWND h, UINT m, WPARAM w, LPARAM l) {
     if (m == WM_WA_IPC && current && current->hwnd_ == h) return current->OnIpc(w, l);
+    // "Next track" from Winamp's button, or from another program.
+    if (m == WM_COMMAND && w == 40048 && current && current->hwnd_ == h &&
+        !current->playlist.empty()) {
+        current->position = (current->position + 1) % current->playlist.size();
+        return 0;
+    }
     return DefWindowProcA(h, m, w, l);
 }
 

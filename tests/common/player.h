@@ -35,6 +35,10 @@ class Player {
     void Close();
     // Opens the plugin's settings, as Winamp's "Configure" does.
     void Configure();
+    // Only the plugin's quit (as Windows shutting down makes Winamp call it), and only the
+    // unload, each on its own.
+    void Quit();
+    void Unload();
 
     // Starts a playlist entry: the host notification of a new file.
     void Play(size_t index);

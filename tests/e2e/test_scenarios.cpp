@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <thread>
 
 #include "common/client_process.h"
 #include "common/dialog_driver.h"
@@ -188,4 +189,54 @@ TEST_F(ScenarioTest, AClientStartedLaterIsStoredAtItsFirstUpdate) {
     EXPECT_EQ(Expected(1), Confirmed(rnq, "r1.form"));
     player->Close();
     EXPECT_EQ(RnqBefore, Confirmed(rnq, "r1.form"));
+}
+
+TEST_F(BothClientsTest, ATrackChangeDuringASlowUpdateFollowsItAndTheFirstStatusIsKept) {
+    StartPlayer();
+    qip.Block("q1.edit2", WM_GETTEXTLENGTH, 1000, 1); // slow as its status is first read
+    const HWND winamp = player->window();
+    // Meanwhile another program presses "next track" and Winamp gets two more messages.
+    std::thread other([winamp] {
+        Sleep(300);
+        DWORD_PTR r = 0;
+        SendMessageTimeoutA(winamp, WM_COMMAND, 40048, 0, SMTO_NORMAL, 10000, &r);
+        for (int i = 0; i < 2; ++i)
+            SendMessageTimeoutA(winamp, WM_USER, 0, 105, SMTO_NORMAL, 10000, &r);
+    });
+    player->PlayAndSettle(0, 3);
+    other.join();
+    EXPECT_EQ(Expected(1), Confirmed(qip, "q1.form"));
+    EXPECT_EQ(Expected(1), Confirmed(rnq, "r1.form"));
+    player->Close();
+    EXPECT_EQ(QipBefore, Confirmed(qip, "q1.form"));
+    EXPECT_EQ(RnqBefore, Confirmed(rnq, "r1.form"));
+}
+
+TEST_F(BothClientsTest, SlowAndBusyClientsGetTheirStatusBackAtQuit) {
+    StartPlayer();
+    player->PlayAndSettle(0, 3);
+    ASSERT_EQ(Expected(0), Confirmed(qip, "q1.form"));
+    qip.Block("q1.ok", WM_LBUTTONDOWN, 2000); // its OK button now takes two seconds
+    rnq.Hang(2500);                           // busy as Winamp quits
+    player->Close();
+    EXPECT_EQ(QipBefore, Confirmed(qip, "q1.form"));
+    EXPECT_EQ(RnqBefore, Confirmed(rnq, "r1.form"));
+}
+
+TEST_F(BothClientsTest, QuitWhileTheDialogIsOpenEndsItAndItsOkAppliesNothing) {
+    Preset("SetTray", "1");
+    StartPlayer();
+    player->PlayAndSettle(0, 3);
+    RunDialog([&] { player->Configure(); },
+              [&](HWND dlg) {
+                  player->Quit(); // Windows shuts down while the dialog is open
+                  SendMessageA(dlg, WM_COMMAND, IDOK, 0);
+              });
+    EXPECT_EQ(QipBefore, Confirmed(qip, "q1.form"));
+    EXPECT_EQ(RnqBefore, Confirmed(rnq, "r1.form"));
+    EXPECT_EQ(1, player->imports().iconsAdded) << "the icon of init only, never again";
+    const int confirmations = qip.State("q1.form").confirmations;
+    player->Unload();
+    player->PlayAndSettle(1, 3); // Winamp's window works on without the plugin
+    EXPECT_EQ(confirmations, qip.State("q1.form").confirmations);
 }

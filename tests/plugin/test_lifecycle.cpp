@@ -99,7 +99,9 @@ TEST_F(LifecycleTest, SwitchingOffBehindASecondSubclasserStaysInTheChain) {
         host.hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SecondSubclasser)));
     ASSERT_EQ(&WindowProc, secondNext);
 
-    quit();
+    // Switched off in the dialog (after quit nothing would be applied again).
+    ps.DlgControlsV[IDC_Enable] = "0";
+    config_apply();
     // Our saved pointer was not written over the other subclasser.
     EXPECT_EQ(&SecondSubclasser, CurrentProc());
     EXPECT_FALSE(HookWorking());
@@ -130,6 +132,14 @@ TEST_F(LifecycleTest, QuitAfterTheHostWindowIsGoneStillStores) {
     quit();
     EXPECT_EQ(nullptr, lpWndProcOld);
     EXPECT_NE(std::string::npos, ReadFileBytes(ini).find("Enable.Value=1\r\n"));
+}
+
+TEST_F(LifecycleTest, QuitWithoutInitLeavesTheFileAlone) {
+    const std::string before = "[Winamp to ICQ client status_Russian]\r\nDelayV.Value=4\r\n";
+    WriteFileBytes(ini, before);
+    quit();
+    EXPECT_EQ(before, ReadFileBytes(ini));
+    EXPECT_EQ(FakeWinamp::HostProc(), CurrentProc());
 }
 
 TEST_F(LifecycleTest, ConfigWithoutADialogResourceReturns) {

@@ -15,6 +15,9 @@
 //   state WINDOW       what a form shows and what its last confirmation applied
 //   records            the record since the last call, then forget it
 //   hang MS            stop answering messages for MS milliseconds
+//   block WINDOW MSG MS [TIMES]   take MS milliseconds inside message MSG (hex) sent to the
+//                      window from outside, the next TIMES times (every time when left out)
+//   textlength WINDOW N            answer WM_GETTEXTLENGTH with N
 #include <windows.h>
 
 #include <cstdio>
@@ -46,6 +49,15 @@ std::map<HWND, std::string> names;
 std::map<std::string, HWND> byName;
 std::map<HWND, FormState> forms; // by form window (and by QIP main window for the click)
 std::vector<Record> records;
+
+// Misbehaviour asked for by the tests: time spent inside a message, a lie about a text length.
+struct Block {
+    UINT message;
+    DWORD ms;
+    int times; // below 0: every time
+};
+std::map<HWND, std::vector<Block>> blocks;
+std::map<HWND, LRESULT> lengthLies;
 WNDPROC comboProc = nullptr, editProc = nullptr;
 HWND control = nullptr;
 constexpr UINT WM_COMMANDLINE = WM_APP + 1;
@@ -87,13 +99,34 @@ void Log(HWND h, UINT m, WPARAM w, LPARAM l) {
     records.push_back(r);
 }
 
+// Applies the misbehaviour set for a window to a message from another program; true when it
+// answers in the window's stead.
+bool Misbehave(HWND h, UINT m, LRESULT& answer) {
+    if (depth != 0 || !InSendMessage()) return false;
+    auto b = blocks.find(h);
+    if (b != blocks.end())
+        for (Block& x : b->second)
+            if (x.message == m && x.times != 0) {
+                if (x.times > 0) --x.times;
+                Sleep(x.ms); // answering nothing meanwhile, as a busy client does
+            }
+    auto lie = lengthLies.find(h);
+    if (m == WM_GETTEXTLENGTH && lie != lengthLies.end()) {
+        answer = lie->second;
+        return true;
+    }
+    return false;
+}
+
 LRESULT CALLBACK ComboProc(HWND h, UINT m, WPARAM w, LPARAM l) {
     Log(h, m, w, l);
+    if (LRESULT lie = 0; Misbehave(h, m, lie)) return lie;
     const Nest nest;
     return CallWindowProcA(comboProc, h, m, w, l);
 }
 LRESULT CALLBACK EditProc(HWND h, UINT m, WPARAM w, LPARAM l) {
     Log(h, m, w, l);
+    if (LRESULT lie = 0; Misbehave(h, m, lie)) return lie;
     const Nest nest;
     return CallWindowProcA(editProc, h, m, w, l);
 }
@@ -116,6 +149,7 @@ std::string Applied(const FormState& s) {
 // The QIP "OK" panel: a click on it applies the form and hides it, as QIP does.
 LRESULT CALLBACK PanelProc(HWND h, UINT m, WPARAM w, LPARAM l) {
     Log(h, m, w, l);
+    if (LRESULT lie = 0; Misbehave(h, m, lie)) return lie;
     const Nest nest;
     HWND form = GetAncestor(h, GA_ROOT);
     FormState* s = StateOf(form);
@@ -142,6 +176,7 @@ HWND Child(const char* cls, const std::string& name, HWND parent, const char* te
 // QIP's main window opens the form when clicked near its bottom-right corner.
 LRESULT CALLBACK QipMainProc(HWND h, UINT m, WPARAM w, LPARAM l) {
     Log(h, m, w, l);
+    if (LRESULT lie = 0; Misbehave(h, m, lie)) return lie;
     const Nest nest;
     if (m == WM_LBUTTONDOWN || m == WM_NCLBUTTONDOWN) {
         POINT p{static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l))};
@@ -161,6 +196,7 @@ LRESULT CALLBACK QipMainProc(HWND h, UINT m, WPARAM w, LPARAM l) {
 // QIP's status form hides itself instead of closing.
 LRESULT CALLBACK FormProc(HWND h, UINT m, WPARAM w, LPARAM l) {
     Log(h, m, w, l);
+    if (LRESULT lie = 0; Misbehave(h, m, lie)) return lie;
     const Nest nest;
     if (m == WM_CLOSE) {
         ShowWindow(h, SW_HIDE);
@@ -172,6 +208,7 @@ LRESULT CALLBACK FormProc(HWND h, UINT m, WPARAM w, LPARAM l) {
 // R&Q's status form: a picture grid drawn on the form, Enter applies, close hides.
 LRESULT CALLBACK RnqFormProc(HWND h, UINT m, WPARAM w, LPARAM l) {
     Log(h, m, w, l);
+    if (LRESULT lie = 0; Misbehave(h, m, lie)) return lie;
     const Nest nest;
     FormState* s = StateOf(h);
     if (s) {
@@ -194,6 +231,7 @@ LRESULT CALLBACK RnqFormProc(HWND h, UINT m, WPARAM w, LPARAM l) {
 
 LRESULT CALLBACK PlainProc(HWND h, UINT m, WPARAM w, LPARAM l) {
     Log(h, m, w, l);
+    if (LRESULT lie = 0; Misbehave(h, m, lie)) return lie;
     const Nest nest;
     return DefWindowProcA(h, m, w, l);
 }
@@ -402,6 +440,13 @@ std::string Run(const std::string& line) {
         SetWindowTextA(h, rest.c_str());
     else if (cmd == "select")
         SendMessageA(h, CB_SETCURSEL, static_cast<WPARAM>(atoi(rest.c_str())), 0);
+    else if (cmd == "block") {
+        unsigned message = 0;
+        int ms = 0, times = -1;
+        if (sscanf(rest.c_str(), "%x %d %d", &message, &ms, &times) < 2) return "error usage";
+        blocks[h].push_back({message, static_cast<DWORD>(ms), times});
+    } else if (cmd == "textlength")
+        lengthLies[h] = static_cast<LRESULT>(strtoll(rest.c_str(), nullptr, 10));
     else if (cmd == "show")
         ShowWindow(h, SW_SHOWNOACTIVATE);
     else if (cmd == "hide")

@@ -2,9 +2,12 @@
 // what every client's status form shows after each update, then quits and shows the restored
 // statuses. With --soak N it instead changes tracks N times and prints resource figures.
 //
-//   player.exe --dll PATH [--set Key=Value]... [--delay N] [--soak N]
+// With --hang-client a third client, hung for the whole run, stands beside them.
+//
+//   player.exe --dll PATH [--set Key=Value]... [--delay N] [--soak N] [--hang-client]
 #include <windows.h>
 #include <psapi.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstring>
@@ -82,7 +85,20 @@ void ShowClients(DemoClients& clients, const char* indent) {
 struct Resources {
     DWORD user = 0, gdi = 0, handles = 0;     // as the system reports them (Wine reports 0)
     DWORD handleCensus = 0, windowCensus = 0; // counted by walking handle values and windows
+    DWORD threads = 0;                        // threads of this process
 };
+
+DWORD ThreadCount() {
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snap == INVALID_HANDLE_VALUE) return 0;
+    DWORD n = 0;
+    THREADENTRY32 e{};
+    e.dwSize = sizeof e;
+    for (BOOL more = Thread32First(snap, &e); more; more = Thread32Next(snap, &e))
+        if (e.th32OwnerProcessID == GetCurrentProcessId()) ++n;
+    CloseHandle(snap);
+    return n;
+}
 
 BOOL CALLBACK CountChild(HWND, LPARAM lp) {
     ++*reinterpret_cast<DWORD*>(lp);
@@ -106,10 +122,18 @@ Resources Measure() {
     for (ULONG_PTR v = 4; v < 0x20000; v += 4)
         if (GetHandleInformation(reinterpret_cast<HANDLE>(v), &flags)) ++r.handleCensus;
     EnumThreadWindows(GetCurrentThreadId(), CountWindow, reinterpret_cast<LPARAM>(&r.windowCensus));
+    r.threads = ThreadCount();
     return r;
 }
 
-int Soak(Player& player, const std::string& dll, int changes, int delay) {
+int Soak(Player& player, const std::string& dll, int changes, int delay, bool hangClient) {
+    // A third client that hangs before the plugin starts and stays hung for the whole run.
+    FakeClientProcess hung;
+    if (hangClient) {
+        if (!hung.running()) return 2;
+        hung.Qip("hung");
+        hung.Hang(24 * 60 * 60 * 1000);
+    }
     if (!player.Load(dll)) return 2;
     // The first update loads what the system loads once per process; measure from there.
     player.PlayAndSettle(0, delay);
@@ -139,9 +163,12 @@ int Soak(Player& player, const std::string& dll, int changes, int delay) {
            half.windowCensus, after.windowCensus);
     // Whatever the system creates once (a thread pool's objects, say) shows as a step, not as
     // growth: the second half of the run must not add anything.
+    printf("  threads %lu -> %lu -> %lu (start, half-way, end)%s\n", before.threads, half.threads,
+           after.threads, hangClient ? ", with one client hung all along" : "");
+    if (hangClient) hung.Kill();
     const bool clean = counts.localAlloc == counts.localFree &&
                        half.handleCensus == after.handleCensus &&
-                       before.windowCensus == after.windowCensus;
+                       before.windowCensus == after.windowCensus && half.threads == after.threads;
     printf("  %s\n",
            clean ? "no growth: heap allocations all released, handles and windows steady" : "LEAK");
     return clean ? 0 : 1;
@@ -151,6 +178,7 @@ int Soak(Player& player, const std::string& dll, int changes, int delay) {
 int main(int argc, char** argv) {
     std::string dll;
     int delay = 10, soak = 0;
+    bool hangClient = false;
     std::vector<std::pair<std::string, std::string>> settings;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -161,6 +189,8 @@ int main(int argc, char** argv) {
             delay = atoi(argv[++i]);
         else if (a == "--soak" && more)
             soak = atoi(argv[++i]);
+        else if (a == "--hang-client")
+            hangClient = true;
         else if (a == "--set" && more) {
             const std::string kv = argv[++i];
             const size_t eq = kv.find('=');
@@ -182,7 +212,7 @@ int main(int argc, char** argv) {
         fprintf(stderr, "cannot start the fake clients\n");
         return 2;
     }
-    if (soak > 0) return Soak(player, dll, soak, delay);
+    if (soak > 0) return Soak(player, dll, soak, delay, hangClient);
 
     Say("The clients before Winamp starts:");
     ShowClients(clients, "  ");
