@@ -71,11 +71,6 @@ void OnCommand(WPARAM id) {
     if (id >= WINAMP_BUTTON1 && id <= WINAMP_BUTTON5) Arm();
 }
 
-std::string CurrentFile() {
-    int32_t position = 0;
-    return CurrentPlaylistFile(position);
-}
-
 void Update(const std::string& currentFile) {
     // Idle first: whatever happens below, the next track arms the countdown afresh.
     SetStatusOnNext = 0;
@@ -104,7 +99,9 @@ void Watch(UINT message, WPARAM wParam, LPARAM lParam) {
         if (SetStatusOnNext == 1) Update({});
         return;
     }
-    const std::string currentFile = CurrentFile();
+    // Both queries go out at every counted message, but the file name is only copied (and only
+    // looked at) when the update fires, before anything else asks the host.
+    const char* currentFile = CurrentPlaylistFileText();
     if (SetStatusOnNext == 1) Update(currentFile);
 }
 } // namespace

@@ -243,8 +243,9 @@ int main() {
         RunCase(c, "1 QIP + 1 R&Q", unrelated, 5);
     }
     for (int i = 2; i <= 10; ++i) {
-        c.Add(c.qip.Qip("q" + std::to_string(i)));
-        c.Add(c.rnq.Rnq("r" + std::to_string(i)));
+        const std::string n = std::to_string(i);
+        c.Add(c.qip.Qip(std::string("q") + n));
+        c.Add(c.rnq.Rnq(std::string("r") + n));
     }
     SetText(); // stores the new ones
     RunCase(c, "10 QIP + 10 R&Q", made, 2);
