@@ -54,6 +54,11 @@ bool MemoIsWindow(HWND h) {
     return f->alive;
 }
 
+void MemoSawWindow(HWND h) {
+    TWindowFacts* f = FactsOf(h);
+    if (f && !f->askedAlive) f->alive = f->askedAlive = true;
+}
+
 std::string MemoClassName(HWND h) {
     TWindowFacts* f = FactsOf(h);
     if (!f) return ReadClassName(h);

@@ -18,6 +18,8 @@ class TWindowMemo {
 
 // IsWindow.
 bool MemoIsWindow(HWND h);
+// An enumeration has just met the window: it exists, as an IsWindow at that moment would say.
+void MemoSawWindow(HWND h);
 // GetClassNameA; empty for a window that is gone.
 std::string MemoClassName(HWND h);
 // GetWindowThreadProcessId: the thread, and the process in pid when given; 0 for a window that

@@ -115,7 +115,10 @@ BOOL CALLBACK FindWindowProc(HWND h, LPARAM lParam) {
     try {
         auto* ww = reinterpret_cast<TWindowsAr*>(lParam);
         if (!ww || ww->wwCounter < 0 || ww->wwCounter > ICQClientsMaxCount) return TRUE;
-        if (Matches(*ww, h)) ww->windows[static_cast<size_t>(ww->wwCounter++)] = h;
+        if (Matches(*ww, h)) {
+            ww->windows[static_cast<size_t>(ww->wwCounter++)] = h;
+            MemoSawWindow(h);
+        }
     } catch (...) {
     }
     return TRUE;
