@@ -6,8 +6,9 @@
 #include <windows.h>
 #include <string>
 
-// The answers are remembered while one of these lives (on the thread that made it) and
-// forgotten when the outermost one ends; without one every question goes to the system.
+// The answers are remembered while one of these lives and forgotten when the outermost one ends;
+// without one every question goes to the system. The record is not locked: only the thread that
+// runs the update (Winamp's) may ask through it while it lives.
 class TWindowMemo {
   public:
     TWindowMemo();

@@ -30,6 +30,7 @@ bool Matches(const TWindowsAr& ww, HWND h) {
         return true;
     return false;
 }
+
 // The names of a class list, each once, in the order of the list.
 std::vector<std::string> ClassNames(const std::string& list) {
     std::vector<std::string> names;
