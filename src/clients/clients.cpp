@@ -5,8 +5,12 @@
 #include "clients/slots.h"
 #include "settings/settings.h"
 #include "support/send.h"
+#include "support/window_memo.h"
 #include "support/window_search.h"
 #include "support/window_text.h"
+
+#include <utility>
+#include <vector>
 
 TICQClient QIPClient;
 TICQClient RnQClient;
@@ -26,26 +30,42 @@ const TICQClient* KindOf(HWND wind) {
     return nullptr;
 }
 
+// R&Q's main windows by process, looked for once per update and only when a form's main window
+// is needed at all.
+struct TRnQMains {
+    bool searched = false;
+    std::vector<std::pair<DWORD, HWND>> byProcess; // in enumeration order
+};
+
 // The R&Q main window of the form's process when there is one (the last in enumeration order
 // wins), otherwise the form's owner.
-HWND MainWindowOf(HWND form, const TWindowsAr& rnqMains) {
-    HWND main = GetParent(form);
-    DWORD formPid = 0;
-    GetWindowThreadProcessId(form, &formPid);
-    for (int i = 0; i < rnqMains.wwCounter; ++i) {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(rnqMains.windows[static_cast<size_t>(i)], &pid);
-        if (pid != 0 && pid == formPid) main = rnqMains.windows[static_cast<size_t>(i)];
+HWND MainWindowOf(HWND form, TRnQMains& mains) {
+    if (!mains.searched) {
+        mains.searched = true;
+        TWindowsAr ww = nilTWindowsAr;
+        AddClassName(ww.szClass, RnQClient.szMainClass);
+        FindTopLevelWindows(ww);
+        for (int i = 0; i < ww.wwCounter; ++i) {
+            const HWND h = ww.windows[static_cast<size_t>(i)];
+            DWORD pid = 0;
+            MemoThreadId(h, &pid);
+            if (pid != 0) mains.byProcess.emplace_back(pid, h);
+        }
     }
-    return main;
+    DWORD formPid = 0;
+    MemoThreadId(form, &formPid);
+    for (auto it = mains.byProcess.rbegin(); it != mains.byProcess.rend(); ++it)
+        if (it->first == formPid) return it->second;
+    return GetParent(form);
 }
 
 // All running clients, or only those whose main-window title contains the user's text
 // (typically the account number the client shows there). Case-sensitive; empty never matches.
-bool Selected(HWND main) {
+bool Selected(HWND form, TRnQMains& mains) {
     if (GetControlValueB(IDC_AllQIP)) return true;
     const std::string custom = GetControlValueT(IDC_CustomQIP);
-    return !custom.empty() && sGetWindowTitle(main).find(custom) != std::string::npos;
+    return !custom.empty() &&
+           sGetWindowTitle(MainWindowOf(form, mains)).find(custom) != std::string::npos;
 }
 } // namespace
 
@@ -61,25 +81,25 @@ bool SetStatus(HWND wParent) {
 
 void SetText() {
     TSendPass pass; // bounds every message and the update as a whole
+    // Each window's ids, class and existence are asked once in the update; the sender thread asks
+    // through it too, but only while this thread waits for it.
+    TWindowMemo memo;
     TWindowsAr forms = nilTWindowsAr;
     for (const TICQClient& c : ICQClients)
         AddClassName(forms.szClass, c.szStatusClass);
-    if (FindChildsWindows(nullptr, forms) == 0) return;
+    if (FindTopLevelWindows(forms) == 0) return;
     // Every client is asked at once whether it answers: several hung ones cost one wait together.
     ProbeClients(forms.windows.data(), forms.wwCounter);
 
     if (GetControlValueB(IDC_SaveRestore)) StoreStatuses(forms);
 
-    TWindowsAr mains = nilTWindowsAr;
-    AddClassName(mains.szClass, RnQClient.szMainClass);
-    FindChildsWindows(nullptr, mains);
-
+    TRnQMains mains;
     for (int i = 0; i < forms.wwCounter; ++i) {
         const HWND form = forms.windows[static_cast<size_t>(i)];
         if (IsUnanswering(form)) continue;
         // One hand-off per client: the choice by its main window's title, and its status.
         RunOnSender([&] {
-            if (Selected(MainWindowOf(form, mains))) SetStatus(form);
+            if (Selected(form, mains)) SetStatus(form);
         });
     }
 }

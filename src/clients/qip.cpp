@@ -5,6 +5,7 @@
 #include "settings/settings.h"
 #include "support/desktop.h"
 #include "support/supportLumtra.h"
+#include "support/window_memo.h"
 #include "support/window_search.h"
 #include "support/window_text.h"
 
@@ -20,7 +21,7 @@ constexpr DWORD AbsoluteLeftUp = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTUP;     
 // asynchronous form shows the panel just the same, in order with the messages that follow,
 // without letting a client that hangs now hang Winamp.
 void ShowPanel(HWND panel) {
-    if (GetWindowThreadProcessId(panel, nullptr) == GetCurrentThreadId())
+    if (MemoThreadId(panel) == GetCurrentThreadId())
         ShowWindow(panel, SW_SHOW);
     else
         ShowWindowAsync(panel, SW_SHOW);

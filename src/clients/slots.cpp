@@ -4,6 +4,7 @@
 #include "clients/form_messages.h"
 #include "settings/settings.h"
 #include "support/send.h"
+#include "support/window_memo.h"
 #include "support/window_search.h"
 #include "support/window_text.h"
 
@@ -20,13 +21,9 @@ bool Readable(HWND form, const TStatusWindow& c) {
 
 void StoreOne(HWND form) {
     auto& slots = ps.SaveData;
-    for (TQIPState& s : slots) {
-        // Its form has gone: the slot is free again. A form that merely fails to answer in this
-        // update keeps its slot, or its first status would be lost.
-        if (!s.wnd || !IsWindow(s.wnd)) s.wnd = nullptr;
+    for (const TQIPState& s : slots)
         if (s.wnd && s.wnd == form) return; // known; its first status is kept
-    }
-    if (IsUnanswering(form)) return; // stored once it answers again
+    if (IsUnanswering(form)) return;        // stored once it answers again
     for (TQIPState& s : slots) {
         if (s.wnd) continue;
         // The client is read in one hand-off to the sender thread; a read that is cut off, or
@@ -58,6 +55,11 @@ TQIPState* SlotOf(HWND form) {
 } // namespace
 
 void StoreStatuses(const TWindowsAr& forms) {
+    // A slot whose form has gone is free again. A form that merely fails to answer in this
+    // update keeps its slot, or its first status would be lost. Each slot is asked once: a new
+    // form looks at every slot before it takes one anyway.
+    for (TQIPState& s : ps.SaveData)
+        if (s.wnd && !MemoIsWindow(s.wnd)) s.wnd = nullptr;
     for (int i = 0; i < forms.wwCounter; ++i)
         StoreOne(forms.windows[static_cast<size_t>(i)]);
 }

@@ -13,7 +13,19 @@ std::string HostString(LPARAM code, WPARAM param) {
     return text ? std::string(text) : std::string();
 }
 
+namespace {
+const char* PlaylistFileAt(int32_t position) {
+    const auto* text = reinterpret_cast<const char*>(
+        HostQuery(IPC_GETPLAYLISTFILE, static_cast<WPARAM>(position)));
+    return text ? text : "";
+}
+} // namespace
+
 std::string CurrentPlaylistFile(int32_t& position) {
     position = static_cast<int32_t>(HostQuery(IPC_GETLISTPOS));
-    return HostString(IPC_GETPLAYLISTFILE, static_cast<WPARAM>(position));
+    return PlaylistFileAt(position);
+}
+
+const char* CurrentPlaylistFileText() {
+    return PlaylistFileAt(static_cast<int32_t>(HostQuery(IPC_GETLISTPOS)));
 }

@@ -10,3 +10,6 @@ LRESULT HostQuery(LPARAM code, WPARAM param = 0);
 std::string HostString(LPARAM code, WPARAM param);
 // The file of the current playlist entry, and that entry's position.
 std::string CurrentPlaylistFile(int32_t& position);
+// The same file as the host holds it, not copied: good only until the next request to the host
+// (the host may reuse the string); never null.
+const char* CurrentPlaylistFileText();

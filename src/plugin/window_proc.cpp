@@ -78,11 +78,6 @@ void OnCommand(WPARAM id) {
     if (id >= WINAMP_BUTTON1 && id <= WINAMP_BUTTON5) Arm();
 }
 
-std::string CurrentFile() {
-    int32_t position = 0;
-    return CurrentPlaylistFile(position);
-}
-
 void UpdateOnce(const std::string& currentFile) {
     // Idle first: whatever happens below, the next track arms the countdown afresh.
     SetStatusOnNext = 0;
@@ -110,7 +105,7 @@ void Update(const std::string& currentFile) {
     const TUpdating busy;
     UpdateOnce(currentFile);
     for (int round = 1; round < MaxRoundsPerMessage && SetStatusOnNext == 1; ++round)
-        UpdateOnce(CurrentFile());
+        UpdateOnce(CurrentPlaylistFileText());
 }
 
 void Watch(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -131,7 +126,9 @@ void Watch(UINT message, WPARAM wParam, LPARAM lParam) {
         if (SetStatusOnNext == 1 && !updating) Update({});
         return;
     }
-    const std::string currentFile = CurrentFile();
+    // Both queries go out at every counted message, but the file name is only copied (and only
+    // looked at) when the update fires, before anything else asks the host.
+    const char* currentFile = CurrentPlaylistFileText();
     if (SetStatusOnNext == 1 && !updating) Update(currentFile);
 }
 } // namespace

@@ -1,5 +1,7 @@
 #include "support/send.h"
 
+#include "support/window_memo.h"
+
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -28,8 +30,9 @@ class TLocked {
     TLock& l_;
 };
 
+// Asked once per update for each window (the sender asks only while the update waits for it).
 DWORD ThreadOf(HWND h) {
-    return GetWindowThreadProcessId(h, nullptr);
+    return MemoThreadId(h);
 }
 
 // Milliseconds left of a span that began at start; unsigned differences survive the wrap of

@@ -29,6 +29,11 @@ BOOL CALLBACK FindWindowProc(HWND h, LPARAM lParam);
 // criteria of ww, appended to ww (up to 21 in all). Returns ww.wwCounter.
 int FindChildsWindows(HWND hParent, TWindowsAr& ww);
 
+// What FindChildsWindows(nullptr, ww) finds, in the same order. A search by class alone lets
+// the window manager pick out the windows of each class, instead of reading the class of every
+// window on the desktop, so its cost hardly grows with the number of windows.
+int FindTopLevelWindows(TWindowsAr& ww);
+
 // Calls visit(window, className, caption) for each of the first 21 descendants of parent, in
 // enumeration order, skipping those whose texts cannot be read.
 template <typename Visit> void ForEachReadableDescendant(HWND parent, Visit visit) {
@@ -36,7 +41,7 @@ template <typename Visit> void ForEachReadableDescendant(HWND parent, Visit visi
     FindChildsWindows(parent, ww);
     for (int i = 0; i < ww.wwCounter; ++i) {
         const HWND h = ww.windows[static_cast<size_t>(i)];
-        std::string title, cls, caption;
-        if (sGetWindowClassAndTitle(h, title, cls, caption)) visit(h, cls, caption);
+        std::string cls, caption;
+        if (sGetWindowClassAndCaption(h, cls, caption)) visit(h, cls, caption);
     }
 }

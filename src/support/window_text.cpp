@@ -2,6 +2,7 @@
 
 #include "support/owners.h"
 #include "support/send.h"
+#include "support/window_memo.h"
 
 #include <algorithm>
 
@@ -15,7 +16,7 @@ size_t TextBufferSize(LRESULT reported) {
 // send: Wine answers GetWindowTextLengthA by sending WM_GETTEXTLENGTH without any time-out.
 LRESULT TitleLength(HWND h) {
     DWORD pid = 0;
-    GetWindowThreadProcessId(h, &pid);
+    MemoThreadId(h, &pid);
     if (pid == GetCurrentProcessId()) return GetWindowTextLengthA(h);
     return SendToWindow(h, WM_GETTEXTLENGTH, 0, 0);
 }
@@ -23,20 +24,23 @@ LRESULT TitleLength(HWND h) {
 std::string TextOf(const LocalBuffer& b) {
     return b ? std::string(b.get(), strnlen(b.get(), b.size())) : std::string();
 }
+
+// One buffer for the class name, the title and the shown text alike: as large as the largest.
+size_t ClassAndTextsBufferSize(HWND h) {
+    return std::max({size_t{1024}, TextBufferSize(TitleLength(h)),
+                     TextBufferSize(SendToWindow(h, WM_GETTEXTLENGTH, 0, 0))});
+}
 } // namespace
 
 bool IsWindowL(HWND h) {
     // A client that stopped answering during this pass counts as gone until the pass ends.
-    return h != nullptr && IsWindow(h) && !IsUnanswering(h);
+    return h != nullptr && MemoIsWindow(h) && !IsUnanswering(h);
 }
 
 std::string sGetWindowClass(HWND h) {
-    // Read for every top-level window at every update: no separate existence test, since
-    // GetClassNameA of a window that is gone fails and leaves the buffer empty anyway.
+    // No separate existence test: the class of a window that is gone reads empty anyway.
     if (!h || IsUnanswering(h)) return {};
-    LocalBuffer b(1024);
-    if (b) GetClassNameA(h, b.get(), 1024);
-    return TextOf(b);
+    return MemoClassName(h);
 }
 
 std::string sGetWindowTitle(HWND h) {
@@ -56,8 +60,7 @@ std::string sGetWindowCaption(HWND h) {
 bool sGetWindowClassAndTitle(HWND h, std::string& Title, std::string& ClassName,
                              std::string& Caption) {
     if (!IsWindowL(h)) return false;
-    const size_t size = std::max({size_t{1024}, TextBufferSize(TitleLength(h)),
-                                  TextBufferSize(SendToWindow(h, WM_GETTEXTLENGTH, 0, 0))});
+    const size_t size = ClassAndTextsBufferSize(h);
     LocalBuffer b(size);
     if (!b) return false;
     const int n = static_cast<int>(size);
@@ -67,6 +70,18 @@ bool sGetWindowClassAndTitle(HWND h, std::string& Title, std::string& ClassName,
     GetWindowTextA(h, b.get(), n);
     Title = TextOf(b);
     ZeroMemory(b.get(), size);
+    SendToWindow(h, WM_GETTEXT, size, reinterpret_cast<LPARAM>(b.get()));
+    Caption = TextOf(b);
+    return true;
+}
+
+bool sGetWindowClassAndCaption(HWND h, std::string& ClassName, std::string& Caption) {
+    if (!IsWindowL(h)) return false;
+    // The client is asked exactly what sGetWindowClassAndTitle asks it, buffer size included.
+    const size_t size = ClassAndTextsBufferSize(h);
+    LocalBuffer b(size);
+    if (!b) return false;
+    ClassName = MemoClassName(h);
     SendToWindow(h, WM_GETTEXT, size, reinterpret_cast<LPARAM>(b.get()));
     Caption = TextOf(b);
     return true;

@@ -13,3 +13,6 @@ std::string sGetWindowTitle(HWND h);
 std::string sGetWindowCaption(HWND h);
 bool sGetWindowClassAndTitle(HWND h, std::string& Title, std::string& ClassName,
                              std::string& Caption);
+// The same without the title, for callers that do not use it: the window receives the same
+// messages as from sGetWindowClassAndTitle.
+bool sGetWindowClassAndCaption(HWND h, std::string& ClassName, std::string& Caption);

@@ -1,18 +1,183 @@
-// The cost of one update (SetText) with 10, 100 and 1000 unrelated top-level windows on the
-// desktop beside one QIP and one R&Q client, each running in a process of its own. For scale,
-// the cost of a bare enumeration that reads every top-level window's class name once.
+// The cost of one update of the clients (SetText) against its floor: a replay that sends the
+// clients exactly the messages they received in such an update, and shows the same panels,
+// nothing else. Both are measured in the same run, interleaved round by round, for a steady
+// update (the clients already show the status) and a changing one (a new long status each time),
+// with 10, 100 and 1000 unrelated top-level windows beside one QIP and one R&Q client, then with
+// ten of each. Each client kind runs in a process of its own, as the real messengers do.
+// Prints, per case, the median of the per-round ratios, then the worst of them.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "clients/clients.h"
 #include "common/client_process.h"
 #include "plugin/gen_Lumtra.h"
 #include "settings/settings.h"
-#include "support/window_search.h"
 
 namespace {
+constexpr int Rounds = 15;
+constexpr char SteadyLongStatus[] = "Artist - Title";
+
+// One message a client received from the plugin, ready to be sent again.
+struct Replayed {
+    HWND window;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    std::string text; // what a WM_SETTEXT carried
+};
+
+// What the clients receive in one update: the floor of its cost.
+struct Floor {
+    std::vector<Replayed> messages;
+    std::vector<HWND> panels; // shown asynchronously, one ShowWindowAsync each
+    int texts = 0;            // WM_SETTEXT among the messages
+};
+
+struct Clients {
+    FakeClientProcess qip, rnq; // one process per client kind
+    std::vector<FakeClient> made;
+    std::map<std::string, HWND> byName;
+
+    void Add(FakeClient c) {
+        for (const auto& [name, h] : c.windows)
+            byName[name] = h;
+        made.push_back(std::move(c));
+    }
+    void Forget() {
+        qip.Records();
+        rnq.Records();
+    }
+};
+
+// The messages the plugin sends to read or change a client; anything else a client's window
+// records (from the system, say) is not part of the floor.
+bool PluginMessage(UINT m) {
+    switch (m) {
+    case WM_NULL:
+    case WM_GETTEXTLENGTH:
+    case WM_GETTEXT:
+    case WM_SETTEXT:
+    case CB_GETCURSEL:
+    case CB_SETCURSEL:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_SYSCOMMAND: return true;
+    default: return false;
+    }
+}
+
+// The messages a client received since the last look, as they would be sent again. Wine answers
+// a WM_GETTEXTLENGTH from another program by asking the window for its text as well, so the
+// WM_GETTEXT that follows one at once is the system's, and sending the length again repeats it.
+std::vector<Replayed> Received(Clients& c) {
+    std::vector<Replayed> got;
+    for (FakeClientProcess* p : {&c.qip, &c.rnq}) {
+        std::string lengthAskedOf;
+        for (const ClientRecord& r : p->Records()) {
+            if (!r.sent || !PluginMessage(r.message)) continue;
+            const bool systems = r.message == WM_GETTEXT && r.window == lengthAskedOf;
+            lengthAskedOf = r.message == WM_GETTEXTLENGTH ? r.window : std::string();
+            if (systems) continue;
+            auto it = c.byName.find(r.window);
+            if (it != c.byName.end())
+                got.push_back({it->second, r.message, r.wParam, r.lParam, r.text});
+        }
+    }
+    return got;
+}
+
+char replyBuffer[64 * 1024 + 2];
+
+void Replay(const Floor& f) {
+    for (const Replayed& m : f.messages) {
+        WPARAM w = m.wParam;
+        LPARAM l = m.lParam;
+        if (m.message == WM_SETTEXT) l = reinterpret_cast<LPARAM>(m.text.c_str());
+        if (m.message == WM_GETTEXT) {
+            w = std::min<WPARAM>(w, sizeof replyBuffer);
+            l = reinterpret_cast<LPARAM>(replyBuffer);
+        }
+        SendMessageA(m.window, m.message, w, l);
+    }
+    for (HWND panel : f.panels)
+        ShowWindowAsync(panel, SW_SHOW);
+}
+
+bool SameMessages(const std::vector<Replayed>& a, const std::vector<Replayed>& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (a[i].window != b[i].window || a[i].message != b[i].message ||
+            a[i].wParam != b[i].wParam || a[i].text != b[i].text)
+            return false;
+    return true;
+}
+
+template <class Update> Floor RecordFloor(Clients& c, Update&& update) {
+    c.Forget();
+    update();
+    Floor f;
+    f.messages = Received(c);
+    for (const Replayed& m : f.messages)
+        if (m.message == WM_SETTEXT) ++f.texts;
+    // The plugin shows every panel of a QIP form but the last one it meets at each look over
+    // the form; the fake QIP has one panel before its "OK" panel, looked over once per update.
+    for (const FakeClient& client : c.made)
+        if (HWND pan = client["pan1"]) f.panels.push_back(pan);
+    // The replay must give the clients what the update gave them, no more and no less.
+    Replay(f);
+    if (!SameMessages(f.messages, Received(c)))
+        std::printf("the replay does not send what the update sent\n");
+    return f;
+}
+
+double Now() {
+    LARGE_INTEGER freq, t;
+    QueryPerformanceFrequency(&freq);
+    QueryPerformanceCounter(&t);
+    return static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
+}
+
+template <class F> double Seconds(int times, F&& f) {
+    const double start = Now();
+    for (int i = 0; i < times; ++i)
+        f();
+    return (Now() - start) / times;
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+struct Result {
+    double ratio, update, floor;
+};
+
+// Rounds of the update and of its floor, each round in the other order than the one before,
+// so that a machine busy with something else slows both alike.
+template <class Update> Result Measure(Clients& c, int times, Update&& update, const Floor& f) {
+    std::vector<double> ratios, updates, floors;
+    for (int r = 0; r < Rounds; ++r) {
+        double u = 0, fl = 0;
+        if (r % 2) fl = Seconds(times, [&] { Replay(f); });
+        u = Seconds(times, update);
+        if (!(r % 2)) fl = Seconds(times, [&] { Replay(f); });
+        ratios.push_back(u / fl);
+        updates.push_back(u);
+        floors.push_back(fl);
+        c.Forget(); // keeps the clients' own record small
+    }
+    return {Median(ratios), Median(updates), Median(floors)};
+}
+
 BOOL CALLBACK CountOne(HWND, LPARAM l) {
     ++*reinterpret_cast<int*>(l);
     return TRUE;
@@ -24,33 +189,33 @@ int TopLevelCount() {
     return n;
 }
 
-template <class F> double MeanSeconds(int rounds, F&& f) {
-    LARGE_INTEGER freq, t0, t1;
-    QueryPerformanceFrequency(&freq);
-    QueryPerformanceCounter(&t0);
-    for (int i = 0; i < rounds; ++i)
-        f(i);
-    QueryPerformanceCounter(&t1);
-    return static_cast<double>(t1.QuadPart - t0.QuadPart) / static_cast<double>(freq.QuadPart) /
-           rounds;
+double worst = 0;
+
+void Report(const char* clients, int unrelated, const char* kind, const Floor& f, const Result& r) {
+    worst = std::max(worst, r.ratio);
+    std::printf("%s, %d unrelated windows, %s (update %.0f us, floor %.0f us, %zu messages, "
+                "%d texts, %zu panels): update/floor = %.2f\n",
+                clients, unrelated, kind, r.update * 1e6, r.floor * 1e6, f.messages.size(), f.texts,
+                f.panels.size(), r.ratio);
+    std::fflush(stdout);
 }
 
-BOOL CALLBACK ReadClass(HWND h, LPARAM) {
-    char c[256];
-    GetClassNameA(h, c, sizeof c);
-    return TRUE;
-}
+void RunCase(Clients& c, const char* label, int unrelated, int times) {
+    int serial = 0;
+    auto steady = [] { SetText(); };
+    auto changing = [&serial] {
+        ps.LongStatus = std::string(SteadyLongStatus) + " " + std::to_string(++serial);
+        SetText();
+    };
 
-void BareEnumeration() { EnumWindows(ReadClass, 0); }
+    ps.LongStatus = SteadyLongStatus;
+    SetText(); // every client shows the status from here on
+    const Floor steadyFloor = RecordFloor(c, steady);
+    Report(label, unrelated, "steady", steadyFloor, Measure(c, times, steady, steadyFloor));
 
-void BothSearches() {
-    TWindowsAr forms = nilTWindowsAr;
-    AddClassName(forms.szClass, "TCusForm");
-    AddClassName(forms.szClass, "TxStatusForm");
-    FindChildsWindows(nullptr, forms);
-    TWindowsAr mains = nilTWindowsAr;
-    AddClassName(mains.szClass, "TRnQmain");
-    FindChildsWindows(nullptr, mains);
+    const Floor changingFloor = RecordFloor(c, changing);
+    if (changingFloor.texts == 0) std::printf("the changing update changed nothing\n");
+    Report(label, unrelated, "changing", changingFloor, Measure(c, times, changing, changingFloor));
 }
 } // namespace
 
@@ -59,37 +224,32 @@ int main() {
     ps = defPS;
     ps.Picture = 11;
     ps.Status = "Слушаю";
-    ps.LongStatus = "Artist - Title";
+    ps.LongStatus = SteadyLongStatus;
 
-    FakeClientProcess qip, rnq, noise;
-    if (!qip.running() || !rnq.running() || !noise.running()) {
+    Clients c;
+    FakeClientProcess noise;
+    if (!c.qip.running() || !c.rnq.running() || !noise.running()) {
         std::fprintf(stderr, "fake_clients.exe did not start\n");
         return 1;
     }
-    qip.Qip("q1");
-    rnq.Rnq("r1");
-    SetText(); // stores both and sets their status once
+    c.Add(c.qip.Qip("q1"));
+    c.Add(c.rnq.Rnq("r1"));
+    SetText(); // stores both
 
-    std::printf("steady: the clients already show the status; changing: a new long status each "
-                "update\n");
-    std::printf("%9s %9s | %13s %13s | %13s %13s %13s\n", "unrelated", "top-level", "steady us/upd",
-                "change us/upd", "searches us", "us/window", "bare enum us");
     int made = 0;
-    for (int target : {10, 100, 1000}) {
-        noise.TopLevelWindows(target - made, "LumtraNoise");
-        made = target;
-        const int windows = TopLevelCount();
-        MeanSeconds(3, [](int) { SetText(); }); // warm up
-        const double steady = MeanSeconds(30, [](int) { SetText(); });
-        const double changing = MeanSeconds(15, [](int i) {
-            ps.LongStatus = "Artist - Title " + std::to_string(i);
-            SetText();
-        });
-        const double searches = MeanSeconds(30, [](int) { BothSearches(); });
-        const double bare = MeanSeconds(30, [](int) { BareEnumeration(); });
-        std::printf("%9d %9d | %13.0f %13.0f | %13.0f %13.1f %13.0f\n", target, windows,
-                    steady * 1e6, changing * 1e6, searches * 1e6, searches * 1e6 / windows,
-                    bare * 1e6);
+    for (int unrelated : {10, 100, 1000}) {
+        noise.TopLevelWindows(unrelated - made, "LumtraNoise");
+        made = unrelated;
+        RunCase(c, "1 QIP + 1 R&Q", unrelated, 5);
     }
+    for (int i = 2; i <= 10; ++i) {
+        const std::string n = std::to_string(i);
+        c.Add(c.qip.Qip(std::string("q") + n));
+        c.Add(c.rnq.Rnq(std::string("r") + n));
+    }
+    SetText(); // stores the new ones
+    RunCase(c, "10 QIP + 10 R&Q", made, 2);
+    std::printf("(%d top-level windows in all)\n", TopLevelCount());
+    std::printf("worst update/floor = %.2f\n", worst);
     return 0;
 }

@@ -129,3 +129,29 @@ TEST_F(TopLevelSearch, ZeroParentFindsTheFormsOfAnotherProcessUpTo21) {
         EXPECT_EQ(clients.pid(), pid);
     }
 }
+
+// The search by class through the window manager finds what the enumeration finds, in its
+// order: both kinds interleaved beyond the 21-window limit, a class whose name differs only in
+// letter case (registered by another program), and a second search appending to the first.
+TEST_F(TopLevelSearch, SearchByClassFindsWhatTheEnumerationFinds) {
+    FakeClientProcess other;
+    other.TopLevelWindows(1, "tcusform");
+    for (int i = 0; i < 12; ++i) {
+        const std::string n = std::to_string(i);
+        clients.Qip(std::string("q") + n);
+        clients.Rnq(std::string("r") + n);
+    }
+    TWindowsAr enumerated = ClassSearch({"TCusForm", "TxStatusForm"});
+    TWindowsAr picked = enumerated;
+    EXPECT_EQ(21, FindTopLevelWindows(picked));
+    FindChildsWindows(nullptr, enumerated);
+    EXPECT_EQ(Found(enumerated), Found(picked));
+
+    enumerated = ClassSearch({"TRnQmain"});
+    picked = enumerated;
+    EXPECT_EQ(12, FindTopLevelWindows(picked));
+    EXPECT_EQ(21, FindTopLevelWindows(picked));
+    FindChildsWindows(nullptr, enumerated);
+    FindChildsWindows(nullptr, enumerated);
+    EXPECT_EQ(Found(enumerated), Found(picked));
+}

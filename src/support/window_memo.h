@@ -1,0 +1,29 @@
+// What an update asks the system about other programs' windows, asked once per update. A
+// window's thread, process and class never change while it lives; whether it still lives is
+// taken as the update first found it. Each answer is a round trip to the window manager (under
+// Wine a request to its server), and an update asks the same few windows again and again.
+#pragma once
+#include <windows.h>
+#include <string>
+
+// The answers are remembered while one of these lives and forgotten when the outermost one ends;
+// without one every question goes to the system. The record is not locked: only the thread that
+// runs the update (Winamp's) may ask through it while it lives, and the sender thread while
+// Winamp's thread waits for its work.
+class TWindowMemo {
+  public:
+    TWindowMemo();
+    ~TWindowMemo();
+    TWindowMemo(const TWindowMemo&) = delete;
+    TWindowMemo& operator=(const TWindowMemo&) = delete;
+};
+
+// IsWindow.
+bool MemoIsWindow(HWND h);
+// An enumeration has just met the window: it exists, as an IsWindow at that moment would say.
+void MemoSawWindow(HWND h);
+// GetClassNameA; empty for a window that is gone.
+std::string MemoClassName(HWND h);
+// GetWindowThreadProcessId: the thread, and the process in pid when given; 0 for a window that
+// is gone.
+DWORD MemoThreadId(HWND h, DWORD* pid = nullptr);
