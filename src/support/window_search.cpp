@@ -105,6 +105,58 @@ void PutInEnumerationOrder(std::vector<HWND>& windows) {
         }
     windows = std::move(o.ordered);
 }
+
+// Steps along the z-order that the merge below may take before it lets an enumeration decide.
+// Under Wine every window an enumeration meets costs a request to its server, so a few windows
+// walked near the forms are far cheaper than all of them on a crowded desktop.
+constexpr int MaxOrderSteps = 256;
+
+enum class TAbove { Yes, No, Unknown };
+
+// Whether a comes before b in z-order, told by walking from both towards both ends at once:
+// the first walker to meet the other window, or to run off its end, decides. Costs about four
+// times the distance between them, or to the nearer end, in steps.
+TAbove Above(HWND a, HWND b, int& steps) {
+    HWND downA = a, upB = b, downB = b, upA = a;
+    while (steps > 0) {
+        steps -= 4;
+        downA = GetWindow(downA, GW_HWNDNEXT);
+        if (downA == b) return TAbove::Yes;
+        if (!downA) return TAbove::No; // b was not below a
+        upB = GetWindow(upB, GW_HWNDPREV);
+        if (upB == a) return TAbove::Yes;
+        if (!upB) return TAbove::No; // a was not above b
+        downB = GetWindow(downB, GW_HWNDNEXT);
+        if (downB == a || !downB) return downB ? TAbove::No : TAbove::Yes;
+        upA = GetWindow(upA, GW_HWNDPREV);
+        if (upA == b || !upA) return upA ? TAbove::No : TAbove::Yes;
+    }
+    return TAbove::Unknown;
+}
+
+// Merges lists each already in z-order (one per class) into the first `room` windows in
+// z-order: the topmost of their heads is found, and the z-order walked down from it until
+// enough of them are met. False when that would cost more steps than allowed, or the desktop
+// changed meanwhile (a window not met where it should be).
+bool MergeInZOrder(const std::vector<std::vector<HWND>>& lists, size_t room,
+                   std::vector<HWND>& out) {
+    int steps = MaxOrderSteps;
+    HWND top = lists.front().front();
+    for (size_t j = 1; j < lists.size(); ++j) {
+        const TAbove above = Above(lists[j].front(), top, steps);
+        if (above == TAbove::Unknown) return false;
+        if (above == TAbove::Yes) top = lists[j].front();
+    }
+    std::vector<HWND> wanted;
+    for (const std::vector<HWND>& l : lists)
+        wanted.insert(wanted.end(), l.begin(), l.end());
+    const size_t needed = std::min(room, wanted.size());
+    for (HWND h = top; h && out.size() < needed; h = GetWindow(h, GW_HWNDNEXT)) {
+        if (--steps < 0) return false;
+        if (std::find(wanted.begin(), wanted.end(), h) != wanted.end()) out.push_back(h);
+    }
+    return out.size() == needed;
+}
 } // namespace
 
 void AddClassName(std::string& list, const std::string& name) {
@@ -141,15 +193,22 @@ int FindTopLevelWindows(TWindowsAr& ww) {
     if (ww.wwCounter < 0 || ww.wwCounter > ICQClientsMaxCount) return ww.wwCounter;
     // Whatever comes first in the enumeration is among the first `room` of its own class.
     const size_t room = static_cast<size_t>(ICQClientsMaxCount + 1 - ww.wwCounter);
-    std::vector<HWND> found;
-    int classesFound = 0;
+    std::vector<std::vector<HWND>> lists;
     for (const std::string& name : ClassNames(ww.szClass)) {
-        const size_t before = found.size();
-        AppendWindowsOfClass(name, room, found);
-        if (found.size() > before) ++classesFound;
+        std::vector<HWND> ofClass;
+        AppendWindowsOfClass(name, room, ofClass);
+        if (!ofClass.empty()) lists.push_back(std::move(ofClass));
     }
-    // Each class comes in z-order already; windows of several classes are interleaved.
-    if (classesFound > 1) PutInEnumerationOrder(found);
+    std::vector<HWND> found;
+    if (lists.size() == 1) {
+        found = std::move(lists.front());
+    } else if (!MergeInZOrder(lists, room, found)) {
+        // Windows of several classes far apart: one enumeration puts them in order.
+        found.clear();
+        for (const std::vector<HWND>& l : lists)
+            found.insert(found.end(), l.begin(), l.end());
+        PutInEnumerationOrder(found);
+    }
     for (size_t i = 0; i < found.size() && i < room; ++i)
         ww.windows[static_cast<size_t>(ww.wwCounter++)] = found[i];
     return ww.wwCounter;

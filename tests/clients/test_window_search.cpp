@@ -132,7 +132,8 @@ TEST_F(TopLevelSearch, ZeroParentFindsTheFormsOfAnotherProcessUpTo21) {
 
 // The search by class through the window manager finds what the enumeration finds, in its
 // order: both kinds interleaved beyond the 21-window limit, a class whose name differs only in
-// letter case (registered by another program), and a second search appending to the first.
+// letter case (registered by another program), a second search appending to the first, and the
+// two kinds far apart.
 TEST_F(TopLevelSearch, SearchByClassFindsWhatTheEnumerationFinds) {
     FakeClientProcess other;
     other.TopLevelWindows(1, "tcusform");
@@ -152,6 +153,16 @@ TEST_F(TopLevelSearch, SearchByClassFindsWhatTheEnumerationFinds) {
     EXPECT_EQ(12, FindTopLevelWindows(picked));
     EXPECT_EQ(21, FindTopLevelWindows(picked));
     FindChildsWindows(nullptr, enumerated);
+    FindChildsWindows(nullptr, enumerated);
+    EXPECT_EQ(Found(enumerated), Found(picked));
+
+    // The newest forms of the two kinds far apart in z-order, hundreds of windows between them.
+    clients.Rnq("far");
+    other.TopLevelWindows(300, "LumtraNoise");
+    clients.Qip("near");
+    enumerated = ClassSearch({"TCusForm", "TxStatusForm"});
+    picked = enumerated;
+    EXPECT_EQ(21, FindTopLevelWindows(picked));
     FindChildsWindows(nullptr, enumerated);
     EXPECT_EQ(Found(enumerated), Found(picked));
 }
