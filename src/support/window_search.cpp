@@ -200,6 +200,7 @@ int FindTopLevelWindows(TWindowsAr& ww) {
         if (!ofClass.empty()) lists.push_back(std::move(ofClass));
     }
     std::vector<HWND> found;
+    if (lists.empty()) return ww.wwCounter;
     if (lists.size() == 1) {
         found = std::move(lists.front());
     } else if (!MergeInZOrder(lists, room, found)) {
