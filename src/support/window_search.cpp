@@ -107,9 +107,9 @@ void PutInEnumerationOrder(std::vector<HWND>& windows) {
 }
 
 // Steps along the z-order that the merge below may take before it lets an enumeration decide.
-// Under Wine every window an enumeration meets costs a request to its server, so a few windows
+// Under Wine every window an enumeration meets costs a request to its server, so the windows
 // walked near the forms are far cheaper than all of them on a crowded desktop.
-constexpr int MaxOrderSteps = 256;
+constexpr int MaxOrderSteps = 512;
 
 enum class TAbove { Yes, No, Unknown };
 
@@ -134,28 +134,52 @@ TAbove Above(HWND a, HWND b, int& steps) {
     return TAbove::Unknown;
 }
 
+bool Contains(const std::vector<HWND>& v, HWND h) {
+    return std::find(v.begin(), v.end(), h) != v.end();
+}
+
 // Merges lists each already in z-order (one per class) into the first `room` windows in
-// z-order: the topmost of their heads is found, and the z-order walked down from it until
-// enough of them are met. False when that would cost more steps than allowed, or the desktop
-// changed meanwhile (a window not met where it should be).
+// z-order. The topmost of their first windows and the lowest of their last ones are found, and
+// the z-order is walked from both towards the middle until every window of the lists is met:
+// forms that lie together, or in two groups (say, older ones low and newer ones high), cost
+// only the windows among them. False when that would cost more steps than allowed, or the
+// desktop changed meanwhile (a window not met where it should be).
 bool MergeInZOrder(const std::vector<std::vector<HWND>>& lists, size_t room,
                    std::vector<HWND>& out) {
     int steps = MaxOrderSteps;
-    HWND top = lists.front().front();
+    HWND top = lists.front().front(), bottom = lists.front().back();
     for (size_t j = 1; j < lists.size(); ++j) {
-        const TAbove above = Above(lists[j].front(), top, steps);
-        if (above == TAbove::Unknown) return false;
-        if (above == TAbove::Yes) top = lists[j].front();
+        const TAbove higher = Above(lists[j].front(), top, steps);
+        const TAbove lower = Above(lists[j].back(), bottom, steps);
+        if (higher == TAbove::Unknown || lower == TAbove::Unknown) return false;
+        if (higher == TAbove::Yes) top = lists[j].front();
+        if (lower == TAbove::No) bottom = lists[j].back();
     }
-    std::vector<HWND> wanted;
+    std::vector<HWND> wanted, fromTop, fromBottom;
     for (const std::vector<HWND>& l : lists)
         wanted.insert(wanted.end(), l.begin(), l.end());
-    const size_t needed = std::min(room, wanted.size());
-    for (HWND h = top; h && out.size() < needed; h = GetWindow(h, GW_HWNDNEXT)) {
-        if (--steps < 0) return false;
-        if (std::find(wanted.begin(), wanted.end(), h) != wanted.end()) out.push_back(h);
+    const auto take = [&](HWND h, std::vector<HWND>& into) {
+        if (Contains(wanted, h) && !Contains(fromTop, h) && !Contains(fromBottom, h))
+            into.push_back(h);
+    };
+    HWND down = top, up = bottom;
+    take(down, fromTop);
+    take(up, fromBottom);
+    while (fromTop.size() + fromBottom.size() < wanted.size() && down != up) {
+        if ((steps -= 2) < 0) return false;
+        down = GetWindow(down, GW_HWNDNEXT);
+        if (!down) return false;
+        take(down, fromTop);
+        if (down == up) break;
+        up = GetWindow(up, GW_HWNDPREV);
+        if (!up) return false;
+        take(up, fromBottom);
     }
-    return out.size() == needed;
+    if (fromTop.size() + fromBottom.size() < wanted.size()) return false;
+    out = std::move(fromTop);
+    out.insert(out.end(), fromBottom.rbegin(), fromBottom.rend());
+    if (out.size() > room) out.resize(room);
+    return true;
 }
 } // namespace
 

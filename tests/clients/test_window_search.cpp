@@ -156,10 +156,13 @@ TEST_F(TopLevelSearch, SearchByClassFindsWhatTheEnumerationFinds) {
     FindChildsWindows(nullptr, enumerated);
     EXPECT_EQ(Found(enumerated), Found(picked));
 
-    // The newest forms of the two kinds far apart in z-order, hundreds of windows between them.
+    // The newest forms of the two kinds far apart in z-order, hundreds of windows between them,
+    // above them and below them.
+    other.TopLevelWindows(300, "LumtraNoise");
     clients.Rnq("far");
     other.TopLevelWindows(300, "LumtraNoise");
     clients.Qip("near");
+    other.TopLevelWindows(300, "LumtraNoise");
     enumerated = ClassSearch({"TCusForm", "TxStatusForm"});
     picked = enumerated;
     EXPECT_EQ(21, FindTopLevelWindows(picked));
