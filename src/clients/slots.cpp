@@ -19,12 +19,16 @@ bool Readable(HWND form, const TStatusWindow& c) {
            (cls == RnQClient.szStatusClass && IsWindowL(form));
 }
 
+TQIPState* SlotOf(HWND form) {
+    for (TQIPState& s : ps.SaveData)
+        if (form && s.wnd == form) return &s;
+    return nullptr;
+}
+
 void StoreOne(HWND form) {
-    auto& slots = ps.SaveData;
-    for (const TQIPState& s : slots)
-        if (s.wnd && s.wnd == form) return; // known; its first status is kept
-    if (IsUnanswering(form)) return;        // stored once it answers again
-    for (TQIPState& s : slots) {
+    if (SlotOf(form)) return;        // known; its first status is kept
+    if (IsUnanswering(form)) return; // stored once it answers again
+    for (TQIPState& s : ps.SaveData) {
         if (s.wnd) continue;
         // The client is read in one hand-off to the sender thread; a read that is cut off, or
         // during which the client stopped answering, stores nothing.
@@ -45,12 +49,6 @@ void StoreOne(HWND form) {
         }
         return; // only the first free slot is tried
     }
-}
-
-TQIPState* SlotOf(HWND form) {
-    for (TQIPState& s : ps.SaveData)
-        if (form && s.wnd == form) return &s;
-    return nullptr;
 }
 } // namespace
 

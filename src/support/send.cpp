@@ -79,29 +79,31 @@ THungTable& Hung() {
     return hungTable;
 }
 
+// Where t stands in the table, or -1; the caller holds its lock.
+int IndexOf(const THungTable& table, DWORD t) {
+    for (int i = 0; i < table.count; ++i)
+        if (table.items[i].thread == t) return i;
+    return -1;
+}
+
 bool IsHung(DWORD t) {
     THungTable& table = Hung();
     const TLocked locked(table.lock);
-    for (int i = 0; i < table.count; ++i)
-        if (table.items[i].thread == t) return true;
-    return false;
+    return IndexOf(table, t) >= 0;
 }
 
 HWND HungWindow(DWORD t) {
     THungTable& table = Hung();
     const TLocked locked(table.lock);
-    for (int i = 0; i < table.count; ++i)
-        if (table.items[i].thread == t) return table.items[i].window;
-    return nullptr;
+    const int i = IndexOf(table, t);
+    return i >= 0 ? table.items[i].window : nullptr;
 }
 
 // True when t was not marked before.
 bool MarkHung(DWORD t, HWND h) {
     THungTable& table = Hung();
     const TLocked locked(table.lock);
-    for (int i = 0; i < table.count; ++i)
-        if (table.items[i].thread == t) return false;
-    if (table.count == MaxHung) return false;
+    if (IndexOf(table, t) >= 0 || table.count == MaxHung) return false;
     table.items[table.count++] = THung{t, h};
     return true;
 }
@@ -109,8 +111,9 @@ bool MarkHung(DWORD t, HWND h) {
 void ClearHung(DWORD t) {
     THungTable& table = Hung();
     const TLocked locked(table.lock);
-    for (int i = 0; i < table.count; ++i)
-        if (table.items[i].thread == t) table.items[i--] = table.items[--table.count];
+    // MarkHung lists each thread once.
+    const int i = IndexOf(table, t);
+    if (i >= 0) table.items[i] = table.items[--table.count];
 }
 
 // Waits until the client's thread answers again (or its window is gone), then lets it be

@@ -9,6 +9,10 @@
 #include <vector>
 
 namespace {
+bool Contains(const std::vector<HWND>& v, HWND h) {
+    return std::find(v.begin(), v.end(), h) != v.end();
+}
+
 bool ClassListed(const std::string& list, const std::string& name) {
     std::string_view rest(list);
     while (!rest.empty()) {
@@ -50,14 +54,14 @@ std::vector<std::string> ClassNames(const std::string& list) {
 constexpr int MaxClassSteps = 4096;
 constexpr int MaxRestarts = 3;
 
-// Appends the first `limit` top-level windows of exactly this class, in z-order. The window
-// manager picks them out (FindWindowExA), matching class names regardless of case, so the name
-// of each one it picks is compared here.
-void AppendWindowsOfClass(const std::string& name, size_t limit, std::vector<HWND>& out) {
-    const size_t first = out.size();
+// The first `limit` top-level windows of exactly this class, in z-order. The window manager
+// picks them out (FindWindowExA), matching class names regardless of case, so the name of each
+// one it picks is compared here.
+std::vector<HWND> WindowsOfClass(const std::string& name, size_t limit) {
+    std::vector<HWND> out;
     HWND after = nullptr;
     int restarts = 0;
-    for (int step = 0; step < MaxClassSteps && out.size() - first < limit; ++step) {
+    for (int step = 0; step < MaxClassSteps && out.size() < limit; ++step) {
         const HWND h = FindWindowExA(nullptr, after, name.c_str(), nullptr);
         if (!h) {
             // The window the walk went on from has gone meanwhile: walk again from the top.
@@ -68,10 +72,9 @@ void AppendWindowsOfClass(const std::string& name, size_t limit, std::vector<HWN
             break;
         }
         after = h;
-        if (MemoClassName(h) == name &&
-            std::find(out.begin() + static_cast<ptrdiff_t>(first), out.end(), h) == out.end())
-            out.push_back(h);
+        if (MemoClassName(h) == name && !Contains(out, h)) out.push_back(h);
     }
+    return out;
 }
 
 struct TOrdering {
@@ -83,7 +86,7 @@ BOOL CALLBACK OrderProc(HWND h, LPARAM lParam) {
     try {
         auto* o = reinterpret_cast<TOrdering*>(lParam);
         const std::vector<HWND>& w = *o->wanted;
-        if (std::find(w.begin(), w.end(), h) != w.end()) o->ordered.push_back(h);
+        if (Contains(w, h)) o->ordered.push_back(h);
         return o->ordered.size() < w.size();
     } catch (...) {
         return FALSE;
@@ -98,7 +101,7 @@ void PutInEnumerationOrder(std::vector<HWND>& windows) {
     TOrdering o{&windows, {}};
     EnumDesktopWindows(nullptr, &OrderProc, reinterpret_cast<LPARAM>(&o));
     for (HWND h : windows)
-        if (std::find(o.ordered.begin(), o.ordered.end(), h) == o.ordered.end() && IsWindow(h)) {
+        if (!Contains(o.ordered, h) && IsWindow(h)) {
             o.ordered.clear();
             EnumWindows(&OrderProc, reinterpret_cast<LPARAM>(&o));
             break;
@@ -134,8 +137,11 @@ TAbove Above(HWND a, HWND b, int& steps) {
     return TAbove::Unknown;
 }
 
-bool Contains(const std::vector<HWND>& v, HWND h) {
-    return std::find(v.begin(), v.end(), h) != v.end();
+std::vector<HWND> Concatenated(const std::vector<std::vector<HWND>>& lists) {
+    std::vector<HWND> all;
+    for (const std::vector<HWND>& l : lists)
+        all.insert(all.end(), l.begin(), l.end());
+    return all;
 }
 
 // Merges lists each already in z-order (one per class) into the first `room` windows in
@@ -155,9 +161,8 @@ bool MergeInZOrder(const std::vector<std::vector<HWND>>& lists, size_t room,
         if (higher == TAbove::Yes) top = lists[j].front();
         if (lower == TAbove::No) bottom = lists[j].back();
     }
-    std::vector<HWND> wanted, fromTop, fromBottom;
-    for (const std::vector<HWND>& l : lists)
-        wanted.insert(wanted.end(), l.begin(), l.end());
+    const std::vector<HWND> wanted = Concatenated(lists);
+    std::vector<HWND> fromTop, fromBottom;
     const auto take = [&](HWND h, std::vector<HWND>& into) {
         if (Contains(wanted, h) && !Contains(fromTop, h) && !Contains(fromBottom, h))
             into.push_back(h);
@@ -219,8 +224,7 @@ int FindTopLevelWindows(TWindowsAr& ww) {
     const size_t room = static_cast<size_t>(ICQClientsMaxCount + 1 - ww.wwCounter);
     std::vector<std::vector<HWND>> lists;
     for (const std::string& name : ClassNames(ww.szClass)) {
-        std::vector<HWND> ofClass;
-        AppendWindowsOfClass(name, room, ofClass);
+        std::vector<HWND> ofClass = WindowsOfClass(name, room);
         if (!ofClass.empty()) lists.push_back(std::move(ofClass));
     }
     std::vector<HWND> found;
@@ -229,9 +233,7 @@ int FindTopLevelWindows(TWindowsAr& ww) {
         found = std::move(lists.front());
     } else if (!MergeInZOrder(lists, room, found)) {
         // Windows of several classes far apart: one enumeration puts them in order.
-        found.clear();
-        for (const std::vector<HWND>& l : lists)
-            found.insert(found.end(), l.begin(), l.end());
+        found = Concatenated(lists);
         PutInEnumerationOrder(found);
     }
     for (size_t i = 0; i < found.size() && i < room; ++i)
