@@ -155,6 +155,50 @@ lumtra_prepare() {
     lumtra_ensure_wine || return 1
 }
 
+# Whether this machine's kernel lets a 64-bit process run 32-bit code, which Wine's WoW64 mode
+# needs for every 32-bit Windows program. Some kernels have their 32-bit code segment switched off
+# (ia32 emulation disabled): a far call into it faults. Asked once per run with a tiny probe of
+# our own; without a C compiler the answer is taken to be yes.
+lumtra_runs_32bit_code() {
+    if [[ -z ${LUMTRA_RUNS_32BIT:-} ]]; then
+        LUMTRA_RUNS_32BIT=yes
+        local probe="$LUMTRA_ROOT/build/ia32-probe"
+        if command -v cc >/dev/null && mkdir -p "$LUMTRA_ROOT/build" &&
+            cc -O0 -static -no-pie -x c -o "$probe" - 2>/dev/null <<'CODE'
+#include <stdint.h>
+static unsigned char code[] __attribute__((aligned(16))) = {0xCB}; /* a far return */
+int main(void) {
+    struct { uint32_t offset; uint16_t selector; } __attribute__((packed)) to = {
+        (uint32_t)(uintptr_t)code, 0x23}; /* the 32-bit user code segment */
+    if ((uintptr_t)code > 0xffffffffu) return 0;
+    __asm__ volatile("lcall *%0" ::"m"(to));
+    return 0;
+}
+CODE
+        then
+            { "$probe"; } >/dev/null 2>&1 || LUMTRA_RUNS_32BIT=no
+        fi
+        export LUMTRA_RUNS_32BIT
+    fi
+    [[ $LUMTRA_RUNS_32BIT == yes ]]
+}
+
+# The presets whose Windows programs can run here: both, or win64 alone (said once, with why).
+lumtra_runnable_presets() {
+    if lumtra_runs_32bit_code; then
+        echo "win32 win64"
+    else
+        echo "win64"
+    fi
+}
+
+lumtra_say_no_32bit() {
+    lumtra_runs_32bit_code && return 0
+    echo "NOTE: this machine's kernel refuses 32-bit code (a far call into its 32-bit code segment"
+    echo "faults: ia32 emulation is off), so Wine cannot run any 32-bit Windows program here. The"
+    echo "win32 build is made and its files are checked, but its programs are not run."
+}
+
 LUMTRA_XVFB_PID=
 # Starts a private virtual display and a persistent Wine server for this run.
 lumtra_start_desktop() {
