@@ -4,8 +4,8 @@
 #include "clients/rnq.h"
 #include "clients/slots.h"
 #include "settings/settings.h"
-#include "support/send.h"
-#include "support/window_memo.h"
+#include "transport/send.h"
+#include "transport/window_memo.h"
 #include "support/window_search.h"
 #include "support/window_text.h"
 
@@ -74,16 +74,24 @@ TStatusWindow GetChilds(HWND wind, HWND parent) {
     return kind && kind->GetChilds ? kind->GetChilds(wind, parent) : nilTStatusWindows;
 }
 
-bool SetStatus(HWND wParent) {
+TStatusText CurrentStatusText() {
+    return TStatusText{ps.Picture, ps.Status, ps.LongStatus};
+}
+
+TOutcome SetStatus(HWND wParent, const TStatusText& text) {
     const TICQClient* kind = KindOf(wParent);
-    return kind && kind->SetStatus ? kind->SetStatus(wParent) : false;
+    return kind && kind->SetStatus ? kind->SetStatus(wParent, text) : TOutcome::Refused;
 }
 
 void SetText() {
-    TSendPass pass; // bounds every message and the update as a whole
-    // Each window's ids, class and existence are asked once in the update; the sender thread asks
-    // through it too, but only while this thread waits for it.
+    // One piece of client work, which bounds every message and the update as a whole. While
+    // other client work is under way (this update was reached from inside its wait), none starts.
+    const TClientWork work(TWorkKind::Update);
+    if (!work.Granted()) return;
+    // Each window's ids, class and existence are asked once in the update.
     TWindowMemo memo;
+    // What this update sets, fixed now: nothing that runs while it waits can change it.
+    const TStatusText text = CurrentStatusText();
     TWindowsAr forms = nilTWindowsAr;
     for (const TICQClient& c : ICQClients)
         AddClassName(forms.szClass, c.szStatusClass);
@@ -91,15 +99,17 @@ void SetText() {
     // Every client is asked at once whether it answers: several hung ones cost one wait together.
     ProbeClients(forms.windows.data(), forms.wwCounter);
 
+    if (work.Ended()) return;
+
     if (GetControlValueB(IDC_SaveRestore)) StoreStatuses(forms);
 
     TRnQMains mains;
-    for (int i = 0; i < forms.wwCounter; ++i) {
+    for (int i = 0; i < forms.wwCounter && !work.Ended(); ++i) {
         const HWND form = forms.windows[static_cast<size_t>(i)];
         if (IsUnanswering(form)) continue;
-        // One hand-off per client: the choice by its main window's title, and its status.
-        RunOnSender([&] {
-            if (Selected(form, mains)) SetStatus(form);
-        });
+        // The choice by its main window's title, and its status: a client that stops answering
+        // in either is left for the next update.
+        const TClientCall call;
+        if (Selected(form, mains) && ClientAnswering()) SetStatus(form, text);
     }
 }

@@ -2,7 +2,10 @@
 #pragma once
 #include <windows.h>
 #include <array>
+#include <cstdint>
 #include <string>
+
+#include "transport/send.h"
 
 // The controls found on one status form; 0 where not found.
 struct TStatusWindow {
@@ -15,6 +18,17 @@ struct TStatusWindow {
 };
 inline const TStatusWindow nilTStatusWindows{};
 
+// The status to put on a client: this track's, built at an update, or a slot's stored one at a
+// restore. A value of its own, so that a restore arriving while an update waits cannot change
+// what the update sets.
+struct TStatusText {
+    int32_t picture = 0;
+    std::string status;
+    std::string longStatus;
+};
+// The current status the update cycle prepared (ps.Picture, ps.Status, ps.LongStatus).
+TStatusText CurrentStatusText();
+
 // One supported client kind: its window classes and the two operations on its status form.
 struct TICQClient {
     std::string szMainClass;
@@ -22,7 +36,7 @@ struct TICQClient {
     std::string szStatusClass;
     std::string szStatusCaption; // unused
     TStatusWindow (*GetChilds)(HWND wind, HWND parent) = nullptr;
-    bool (*SetStatus)(HWND wParent) = nullptr;
+    TOutcome (*SetStatus)(HWND wParent, const TStatusText& text) = nullptr;
 };
 
 extern TICQClient QIPClient;
@@ -34,9 +48,10 @@ void InitClientKinds();
 
 // The controls of a status form of any supported kind; nilTStatusWindows for other windows.
 TStatusWindow GetChilds(HWND wind, HWND parent);
-// Applies the current status (ps.Picture, ps.Status, ps.LongStatus) to a status form of any
-// supported kind; false when the window is of no supported kind.
-bool SetStatus(HWND wParent);
+// Applies a status to a status form of any supported kind. Done when the client answered
+// throughout (whether or not it needed a change); Refused for a window of no supported kind or a
+// form that cannot take a status now; otherwise how its messages ended.
+TOutcome SetStatus(HWND wParent, const TStatusText& text);
 
 // Finds every running client status form and applies the current status to those selected.
 void SetText();

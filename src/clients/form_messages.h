@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <string>
 
-#include "support/send.h"
+#include "transport/send.h"
 
 // The point packed as the button messages carry it: x in the low 16 bits, y in the high ones.
 inline LPARAM PointParam(POINT p) {

@@ -5,7 +5,7 @@
 #include "settings/settings.h"
 #include "support/desktop.h"
 #include "support/supportLumtra.h"
-#include "support/window_memo.h"
+#include "transport/window_memo.h"
 #include "support/window_search.h"
 #include "support/window_text.h"
 
@@ -110,7 +110,10 @@ bool CaptionConditionHolds(const std::string& caption) {
 TStatusWindow GetChilds_QIP(HWND wind, HWND parent) {
     TStatusWindow r = SearchForm(wind);
     try {
-        if (!IsWindowL(r.wOK) && IsWindowL(parent) && GetControlValueB(IDC_AllowOpen)) {
+        // Only a form that answered every question and has no "OK" panel is opened: a client that
+        // does not answer is never clicked at.
+        if (ClientAnswering() && !IsWindowL(r.wOK) && IsWindowL(parent) &&
+            GetControlValueB(IDC_AllowOpen)) {
             ClickToOpen(parent);
             r = SearchForm(wind);
         }
@@ -119,9 +122,10 @@ TStatusWindow GetChilds_QIP(HWND wind, HWND parent) {
     return r;
 }
 
-bool SetStatus_QIP(HWND wParent) {
+TOutcome SetStatus_QIP(HWND wParent, const TStatusText& text) {
     const TStatusWindow c = GetChilds_QIP(wParent, GetParent(wParent));
-    if (!IsWindowL(c.wOK)) return false;
+    if (!ClientAnswering()) return CallOutcome();
+    if (!IsWindowL(c.wOK)) return TOutcome::Refused; // the form cannot take a status now
 
     // Whether this client is to be changed now.
     bool b = GetControlValueB(IDC_IfAny);
@@ -129,14 +133,15 @@ bool SetStatus_QIP(HWND wParent) {
     if (!b && GetControlValueB(IDC_IfPicture)) b = pic == QIPMusicPicture;
     const std::string caption = sGetWindowCaption(c.wStatus);
     if (!b && GetControlValueB(IDC_IfStatus)) b = CaptionConditionHolds(caption);
-    if (!b) return true;
+    if (!ClientAnswering() || !b) return CallOutcome();
 
     // Whether it shows anything else than what is to be set.
-    b = GetControlValueB(IDC_SetPicture) && pic != ps.Picture;
-    if (!b && GetControlValueB(IDC_SetStatus)) b = sStrCompareText(caption, ps.Status) != 0;
+    b = GetControlValueB(IDC_SetPicture) && pic != text.picture;
+    if (!b && GetControlValueB(IDC_SetStatus)) b = sStrCompareText(caption, text.status) != 0;
     if (!b && GetControlValueB(IDC_SetLongStatus))
-        b = sStrCompareText(sGetWindowCaption(c.wLongStatus), ps.LongStatus) != 0;
-    if (!b) return true;
+        b = sStrCompareText(sGetWindowCaption(c.wLongStatus), text.longStatus) != 0;
+    // Nothing is decided on what a client that stopped answering did not say.
+    if (!ClientAnswering() || !b) return CallOutcome();
     NoteChanged(wParent); // restored at switch-off, now that it shows the plugin's status
 
     // A form the user has open is only filled in; the confirmation is left to the user.
@@ -151,10 +156,11 @@ bool SetStatus_QIP(HWND wParent) {
         if (IsWindowL(c.wCombo)) ComboSetCurSel(c.wCombo, old);
     }
     if (IsWindowL(c.wCombo) && GetControlValueB(IDC_SetPicture))
-        ComboSetCurSel(c.wCombo, ps.Picture);
-    if (IsWindowL(c.wStatus) && GetControlValueB(IDC_SetStatus)) EditSetText(c.wStatus, ps.Status);
+        ComboSetCurSel(c.wCombo, text.picture);
+    if (IsWindowL(c.wStatus) && GetControlValueB(IDC_SetStatus))
+        EditSetText(c.wStatus, text.status);
     if (IsWindowL(c.wLongStatus) && GetControlValueB(IDC_SetLongStatus))
-        EditSetText(c.wLongStatus, ps.LongStatus);
+        EditSetText(c.wLongStatus, text.longStatus);
     if (hidden) ClickOK(c.wOK);
-    return true;
+    return CallOutcome();
 }

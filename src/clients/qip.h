@@ -11,9 +11,9 @@ inline constexpr int QIPMusicPicture = 11;
 // The controls of a QIP status form. parent: the window to click to make QIP open the form
 // when its "OK" panel is missing; 0 forbids that.
 TStatusWindow GetChilds_QIP(HWND wind, HWND parent);
-// Applies ps.Picture, ps.Status and ps.LongStatus to the form; true when its "OK" panel was
-// found, whether or not anything had to change.
-bool SetStatus_QIP(HWND wParent);
+// Applies the status to the form. Done when its "OK" panel was found and the client answered
+// throughout, whether or not anything had to change; Refused when no "OK" panel was found.
+TOutcome SetStatus_QIP(HWND wParent, const TStatusText& text);
 
 // Whether a client's current status caption passes the IfStatus condition (QIP and R&Q alike).
 bool CaptionConditionHolds(const std::string& caption);

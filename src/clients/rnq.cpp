@@ -49,21 +49,23 @@ POINT Index2Pos(int index) {
     return MAKEPOINT(GridFirst.x + GridStep.x * column, GridFirst.y + GridStep.y * row);
 }
 
-bool SetStatus_RnQ(HWND wParent) {
+TOutcome SetStatus_RnQ(HWND wParent, const TStatusText& text) {
     const TStatusWindow c = GetChilds_RnQ(wParent, GetParent(wParent));
-    if (!IsWindowL(wParent)) return false;
+    if (!ClientAnswering()) return CallOutcome();
+    if (!IsWindowL(wParent)) return TOutcome::Refused;
 
     // Whether this client is to be changed now: R&Q's picture cannot be read, so it is no
     // condition and takes no part in the change test.
     bool b = GetControlValueB(IDC_IfAny);
     const std::string caption = sGetWindowCaption(c.wStatus);
     if (!b && GetControlValueB(IDC_IfStatus)) b = CaptionConditionHolds(caption);
-    if (!b) return true;
+    if (!ClientAnswering() || !b) return CallOutcome();
 
-    b = GetControlValueB(IDC_SetStatus) && sStrCompareText(caption, ps.Status) != 0;
+    b = GetControlValueB(IDC_SetStatus) && sStrCompareText(caption, text.status) != 0;
     if (!b && GetControlValueB(IDC_SetLongStatus))
-        b = sStrCompareText(sGetWindowCaption(c.wLongStatus), ps.LongStatus) != 0;
-    if (!b) return true;
+        b = sStrCompareText(sGetWindowCaption(c.wLongStatus), text.longStatus) != 0;
+    // Nothing is decided on what a client that stopped answering did not say.
+    if (!ClientAnswering() || !b) return CallOutcome();
     NoteChanged(wParent); // restored at switch-off, now that it shows the plugin's status
 
     // Asked afresh before each confirmation: a form the user opens meanwhile is left to the user.
@@ -74,10 +76,11 @@ bool SetStatus_RnQ(HWND wParent) {
     }
     // The picture shown before cannot be read back, so in compatible mode the configured one
     // is clicked even when setting the picture is off.
-    if (GetControlValueB(IDC_SetPicture) || compatible) ClickPicture(wParent, ps.Picture);
-    if (IsWindowL(c.wStatus) && GetControlValueB(IDC_SetStatus)) EditSetText(c.wStatus, ps.Status);
+    if (GetControlValueB(IDC_SetPicture) || compatible) ClickPicture(wParent, text.picture);
+    if (IsWindowL(c.wStatus) && GetControlValueB(IDC_SetStatus))
+        EditSetText(c.wStatus, text.status);
     if (IsWindowL(c.wLongStatus) && GetControlValueB(IDC_SetLongStatus))
-        EditSetText(c.wLongStatus, ps.LongStatus);
+        EditSetText(c.wLongStatus, text.longStatus);
     if (!IsWindowVisible(wParent)) Confirm(wParent);
-    return true;
+    return CallOutcome();
 }

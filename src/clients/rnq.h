@@ -11,5 +11,6 @@ inline constexpr int RnQMaxPicture = 18339;
 TStatusWindow GetChilds_RnQ(HWND wind, HWND parent);
 // The click point of a picture index in the form's client area.
 POINT Index2Pos(int index);
-// Applies ps.Picture, ps.Status and ps.LongStatus to the form; true when the form exists.
-bool SetStatus_RnQ(HWND wParent);
+// Applies the status to the form. Done when the form exists and the client answered throughout;
+// Refused when the form is gone.
+TOutcome SetStatus_RnQ(HWND wParent, const TStatusText& text);

@@ -3,8 +3,8 @@
 #include "clients/clients.h"
 #include "clients/form_messages.h"
 #include "settings/settings.h"
-#include "support/send.h"
-#include "support/window_memo.h"
+#include "transport/send.h"
+#include "transport/window_memo.h"
 #include "support/window_search.h"
 #include "support/window_text.h"
 
@@ -30,20 +30,19 @@ void StoreOne(HWND form) {
     if (IsUnanswering(form)) return; // stored once it answers again
     for (TQIPState& s : ps.SaveData) {
         if (s.wnd) continue;
-        // The client is read in one hand-off to the sender thread; a read that is cut off, or
-        // during which the client stopped answering, stores nothing.
+        // A read that is cut off, or during which the client stopped answering, or that a
+        // restore arriving meanwhile ended, stores nothing.
+        const TClientCall call;
         TQIPState read;
-        bool readable = false;
-        const bool whole = RunOnSender([&] {
-            const TStatusWindow c = GetChilds(form, GetParent(form));
-            readable = Readable(form, c);
-            if (!readable) return;
+        const TStatusWindow c = GetChilds(form, GetParent(form));
+        const bool readable = ClientAnswering() && Readable(form, c);
+        if (readable) {
             read.prevPic = ComboGetCurSel(c.wCombo);
             read.prevStatus = sGetWindowCaption(c.wStatus);
             read.prevLongStatus = sGetWindowCaption(c.wLongStatus);
-        });
+        }
         // Stored whole or not at all: otherwise the form is tried again at the next update.
-        if (whole && readable && !IsUnanswering(form)) {
+        if (readable && call.Outcome() == TOutcome::Done) {
             s = read;
             s.wnd = form;
         }
@@ -53,6 +52,7 @@ void StoreOne(HWND form) {
 } // namespace
 
 void StoreStatuses(const TWindowsAr& forms) {
+    // Part of the update's work: the update holds the guard.
     // A slot whose form has gone is free again. A form that merely fails to answer in this
     // update keeps its slot, or its first status would be lost. Each slot is asked once: a new
     // form looks at every slot before it takes one anyway.
@@ -63,7 +63,9 @@ void StoreStatuses(const TWindowsAr& forms) {
 }
 
 void RestoreStatuses() {
-    TSendPass pass(RestoreSendTimeoutMs, RestoreBudgetMs);
+    // Whatever client work is under way (this restore was reached from inside its wait) ends
+    // first; it touches no slot after this.
+    const TClientWork work(TWorkKind::Restore);
     std::vector<HWND> due;
     for (TQIPState& s : ps.SaveData) {
         // A client the plugin never changed shows what the user chose, perhaps changed by hand
@@ -74,13 +76,16 @@ void RestoreStatuses() {
     // All at once: several clients that do not answer cost one wait together.
     ProbeClients(due.data(), static_cast<int>(due.size()));
     for (TQIPState& s : ps.SaveData) {
+        if (work.Ended()) return; // a later restore took over, and owns the slots now
         if (!s.wnd || IsUnanswering(s.wnd)) continue; // kept for the next restore
-        ps.Picture = s.prevPic;
-        ps.Status = s.prevStatus;
-        ps.LongStatus = s.prevLongStatus;
         const HWND form = s.wnd;
-        const bool whole = RunOnSender([form] { SetStatus(form); });
-        if ((whole && !IsUnanswering(form)) || !IsWindow(form)) s.wnd = nullptr;
+        const TClientCall call;
+        const TOutcome outcome =
+            SetStatus(form, TStatusText{s.prevPic, s.prevStatus, s.prevLongStatus});
+        if (work.Ended()) return;
+        // Freed once the client has its status back, or its form is gone; anything else keeps the
+        // slot for the next restore.
+        if (outcome == TOutcome::Done || !IsWindow(form)) s.wnd = nullptr;
     }
 }
 

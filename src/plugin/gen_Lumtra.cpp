@@ -8,7 +8,7 @@
 #include "plugin/wa_ipc.h"
 #include "plugin/window_proc.h"
 #include "settings/settings.h"
-#include "support/send.h"
+#include "transport/send.h"
 #include "support/supportLumtra.h"
 #include "support/window_text.h"
 
@@ -22,9 +22,11 @@ bool passThroughOnly = false;
 // nothing is applied until the next init.
 bool started = false;
 bool stopped = false;
+int framesOnStack = 0;
 
-// Once another subclasser has hooked in after us, our address lives in its saved pointer; the
-// library must then never be unloaded while the process runs.
+// The library is never unloaded while the process runs: once another subclasser has hooked in
+// after us (our address lives in its saved pointer), or when quit came while our code was still
+// on the stack below it.
 void PinLibrary() {
     HMODULE self = nullptr;
     GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
@@ -60,6 +62,13 @@ void Unhook() {
 }
 } // namespace
 
+TPluginOnStack::TPluginOnStack() {
+    ++framesOnStack;
+}
+TPluginOnStack::~TPluginOnStack() {
+    --framesOnStack;
+}
+
 bool HookWorking() {
     return lpWndProcOld != nullptr && !passThroughOnly;
 }
@@ -77,6 +86,7 @@ void LoadTimeInit() {
     passThroughOnly = false;
     started = false;
     stopped = false;
+    framesOnStack = 0;
     AllowSending();
     InitDefaults();
     plugin =
@@ -106,6 +116,7 @@ int init() {
 }
 
 void config() {
+    const TPluginOnStack below; // the dialog's loop runs with this frame below it
     try {
         DialogBoxParamA(plugin.hDllInstance, cDlgName, plugin.hwndParent, &ConfigProc, 0);
     } catch (...) {
@@ -127,6 +138,7 @@ void quit() {
     // Quit may come while the settings dialog is open (Windows shutting down): it ends as Cancel.
     EndConfigDialog();
     StopSending();
+    if (framesOnStack > 0) PinLibrary();
 }
 
 void config_apply() {

@@ -43,6 +43,17 @@ bool PluginStopped();
 // in the chain behind another subclasser when the plugin was switched off.
 bool HookWorking();
 
+// Marks plugin code on Winamp's stack for as long as it lives (the hook, the dialog): a quit that
+// arrives below it pins the library, since Winamp may unload it right after quit returns and
+// would then return into code that is gone.
+class TPluginOnStack {
+  public:
+    TPluginOnStack();
+    ~TPluginOnStack();
+    TPluginOnStack(const TPluginOnStack&) = delete;
+    TPluginOnStack& operator=(const TPluginOnStack&) = delete;
+};
+
 // What the library does when it is loaded.
 void LoadTimeInit();
 

@@ -11,6 +11,7 @@
 #include "support/supportLumtra.h"
 #include "track/picture.h"
 #include "track/templates.h"
+#include "transport/send.h"
 
 int32_t SetStatusOnNext = 0;
 
@@ -45,7 +46,12 @@ int32_t Delay() {
 // An update is under way. Messages reach this procedure meanwhile (Winamp's thread answers what
 // other programs send while it waits for a client); they are counted, but a countdown that ends
 // meanwhile is held at 1 and applied when the current update is over, never nested inside it.
+// The same holds while a restore waits (quit, or a switch-off in the dialog).
 bool updating = false;
+
+bool Busy() {
+    return updating || ClientWorkUnderWay();
+}
 
 // 1 is held until its update has run (outside an update it never outlives the message that
 // brought it).
@@ -113,7 +119,7 @@ void Watch(UINT message, WPARAM wParam, LPARAM lParam) {
     if (!GetControlValueB(IDC_SaveRestore)) return;
     // A click that arrives while an update waits for a client is dropped: Winamp's menu would run
     // a message loop of its own inside that wait.
-    if (message == dwTRAY_MSG && GetControlValueB(IDC_SetTray) && !updating) OnTrayMessage(lParam);
+    if (message == dwTRAY_MSG && GetControlValueB(IDC_SetTray) && !Busy()) OnTrayMessage(lParam);
 
     switch (message) {
     case WM_WA_IPC:
@@ -123,17 +129,19 @@ void Watch(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER: OnTimer(); break;
     case WM_COMMAND: OnCommand(wParam); break;
     default:
-        if (SetStatusOnNext == 1 && !updating) Update({});
+        if (SetStatusOnNext == 1 && !Busy()) Update({});
         return;
     }
     // Both queries go out at every counted message, but the file name is only copied (and only
     // looked at) when the update fires, before anything else asks the host.
     const char* currentFile = CurrentPlaylistFileText();
-    if (SetStatusOnNext == 1 && !updating) Update(currentFile);
+    if (SetStatusOnNext == 1 && !Busy()) Update(currentFile);
 }
 } // namespace
 
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    // This frame stays on Winamp's stack while Winamp handles the message, which may call quit.
+    const TPluginOnStack below;
     // Winamp always handles the message first; nothing the plugin does changes the result.
     const LRESULT result = lpWndProcOld
                                ? CallWindowProcA(lpWndProcOld, window, message, wParam, lParam)

@@ -1,7 +1,7 @@
 #include "support/window_search.h"
 
 #include "support/supportLumtra.h"
-#include "support/window_memo.h"
+#include "transport/window_memo.h"
 #include "support/window_text.h"
 
 #include <algorithm>

@@ -1,8 +1,9 @@
 #include "support/window_text.h"
 
 #include "support/owners.h"
-#include "support/send.h"
-#include "support/window_memo.h"
+#include "transport/send.h"
+#include "transport/window_answers.h"
+#include "transport/window_memo.h"
 
 #include <algorithm>
 
@@ -12,29 +13,19 @@ size_t TextBufferSize(LRESULT reported) {
     return static_cast<size_t>(std::clamp<LRESULT>(reported, 0, MaxWindowTextLength)) + 2;
 }
 
-// The length of a window's title. For another program's window it is asked with the bounded
-// send: Wine answers GetWindowTextLengthA by sending WM_GETTEXTLENGTH without any time-out.
-LRESULT TitleLength(HWND h) {
-    DWORD pid = 0;
-    MemoThreadId(h, &pid);
-    if (pid == GetCurrentProcessId()) return GetWindowTextLengthA(h);
-    return SendToWindow(h, WM_GETTEXTLENGTH, 0, 0);
-}
-
 std::string TextOf(const LocalBuffer& b) {
     return b ? std::string(b.get(), strnlen(b.get(), b.size())) : std::string();
 }
 
 // One buffer for the class name, the title and the shown text alike: as large as the largest.
 size_t ClassAndTextsBufferSize(HWND h) {
-    return std::max({size_t{1024}, TextBufferSize(TitleLength(h)),
-                     TextBufferSize(SendToWindow(h, WM_GETTEXTLENGTH, 0, 0))});
+    return std::max(
+        {size_t{1024}, TextBufferSize(AskTitleLength(h)), TextBufferSize(AskTextLength(h))});
 }
 } // namespace
 
 bool IsWindowL(HWND h) {
-    // A client that stopped answering during this pass counts as gone until the pass ends.
-    return h != nullptr && MemoIsWindow(h) && !IsUnanswering(h);
+    return IsAnsweringWindow(h);
 }
 
 std::string sGetWindowClass(HWND h) {
@@ -45,15 +36,15 @@ std::string sGetWindowClass(HWND h) {
 
 std::string sGetWindowTitle(HWND h) {
     if (!IsWindowL(h)) return {};
-    LocalBuffer b(TextBufferSize(TitleLength(h)));
+    LocalBuffer b(TextBufferSize(AskTitleLength(h)));
     if (b) GetWindowTextA(h, b.get(), static_cast<int>(b.size()));
     return TextOf(b);
 }
 
 std::string sGetWindowCaption(HWND h) {
     if (!IsWindowL(h)) return {};
-    LocalBuffer b(TextBufferSize(SendToWindow(h, WM_GETTEXTLENGTH, 0, 0)));
-    if (b) SendToWindow(h, WM_GETTEXT, b.size(), reinterpret_cast<LPARAM>(b.get()));
+    LocalBuffer b(TextBufferSize(AskTextLength(h)));
+    if (b) AskText(h, b.get(), b.size());
     return TextOf(b);
 }
 
@@ -70,7 +61,7 @@ bool sGetWindowClassAndTitle(HWND h, std::string& Title, std::string& ClassName,
     GetWindowTextA(h, b.get(), n);
     Title = TextOf(b);
     ZeroMemory(b.get(), size);
-    SendToWindow(h, WM_GETTEXT, size, reinterpret_cast<LPARAM>(b.get()));
+    AskText(h, b.get(), size);
     Caption = TextOf(b);
     return true;
 }
@@ -82,7 +73,7 @@ bool sGetWindowClassAndCaption(HWND h, std::string& ClassName, std::string& Capt
     LocalBuffer b(size);
     if (!b) return false;
     ClassName = MemoClassName(h);
-    SendToWindow(h, WM_GETTEXT, size, reinterpret_cast<LPARAM>(b.get()));
+    AskText(h, b.get(), size);
     Caption = TextOf(b);
     return true;
 }

@@ -10,7 +10,7 @@
 #include "common/fake_winamp.h"
 #include "plugin/gen_Lumtra.h"
 #include "settings/settings.h"
-#include "support/send.h"
+#include "transport/send.h"
 #include "support/window_text.h"
 
 namespace {
@@ -71,7 +71,7 @@ TEST_F(FaultsTest, AHungClientIsSkippedUntilItAnswersAgain) {
     FakeClient hung = hungProcess.Qip("h1");
     hungProcess.Hang(3000);
     {
-        TSendPass pass;
+        const TClientWork work(TWorkKind::Update);
         EXPECT_TRUE(IsWindowL(hung["edit1"]));
         EXPECT_EQ(0, SendToWindow(hung["edit1"], WM_GETTEXTLENGTH, 0, 0));
         EXPECT_FALSE(IsWindowL(hung["form"])) << "the whole client counts as gone";

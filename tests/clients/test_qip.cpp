@@ -92,7 +92,8 @@ TEST_F(QipTest, NothingIsSentWhereNothingDiffersOrNothingIsAllowed) {
     ok_sequence(UpdateRecords(), "q1", NothingSeq, "nothing to set");
     OnlyOn({IDC_SetPicture, IDC_SetStatus, IDC_SetLongStatus, IDC_Compatible});
     ok_sequence(UpdateRecords(), "q1", NothingSeq, "no condition");
-    EXPECT_TRUE(SetStatus_QIP(q["form"])) << "the OK panel was found";
+    EXPECT_EQ(TOutcome::Done, SetStatus_QIP(q["form"], CurrentStatusText()))
+        << "the OK panel was found";
 }
 
 TEST_F(QipTest, PictureConditionHoldsOnlyWhileMusicIsSelected) {
@@ -140,7 +141,7 @@ TEST_F(QipTest, ControlsAreToldApartByOrder) {
     EXPECT_TRUE(shown(q["pan1"]));
     EXPECT_TRUE(shown(q["pan2"]));
     EXPECT_FALSE(shown(q["pan3"]));
-    EXPECT_FALSE(SetStatus_QIP(q["form"]));
+    EXPECT_NE(TOutcome::Done, SetStatus_QIP(q["form"], CurrentStatusText()));
     EXPECT_EQ(GetChilds(q["form"], nullptr), c);
     EXPECT_TRUE(DesktopRecorder::calls.empty()) << "forced opening not allowed";
 }
@@ -166,14 +167,14 @@ TEST_F(QipTest, FormWithoutOKIsOpenedByOneClickPerSearch) {
     DesktopRecorder::foreground = reinterpret_cast<HWND>(0x4242);
     FakeClient q = clients.Qip("q1", "okafterclick");
     clients.Records();
-    EXPECT_FALSE(SetStatus_QIP(q["form"]));
+    EXPECT_NE(TOutcome::Done, SetStatus_QIP(q["form"], CurrentStatusText()));
     EXPECT_EQ(ForcedOpening(q["main"], {7, 9}, DesktopRecorder::foreground),
               DesktopRecorder::calls);
     ok_sequence(clients.Records(), "q1", NothingSeq, "form without OK");
 
     DesktopRecorder::calls.clear();
     Switch(IDC_AllowOpen, false);
-    EXPECT_FALSE(SetStatus_QIP(q["form"]));
+    EXPECT_NE(TOutcome::Done, SetStatus_QIP(q["form"], CurrentStatusText()));
     EXPECT_TRUE(DesktopRecorder::calls.empty());
 }
 

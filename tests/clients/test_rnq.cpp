@@ -134,13 +134,13 @@ TEST_F(RnqTest, TheLastEditAndMemoAreUsed) {
 TEST_F(RnqTest, OnlyClientKindsAreDispatched) {
     FakeClient r = clients.Rnq("r1");
     EXPECT_EQ(nilTStatusWindows, GetChilds(r["main"], nullptr));
-    EXPECT_FALSE(SetStatus(r["main"]));
+    EXPECT_NE(TOutcome::Done, SetStatus(r["main"], CurrentStatusText()));
     const TStatusWindow c = GetChilds(r["form"], nullptr);
     EXPECT_EQ(r["edit1"], c.wStatus);
     EXPECT_EQ(r["memo1"], c.wLongStatus);
-    EXPECT_TRUE(SetStatus(r["form"]));
+    EXPECT_EQ(TOutcome::Done, SetStatus(r["form"], CurrentStatusText()));
     clients.Destroy("r1.form");
-    EXPECT_FALSE(SetStatus_RnQ(r["form"]));
+    EXPECT_NE(TOutcome::Done, SetStatus_RnQ(r["form"], CurrentStatusText()));
 }
 
 // The R&Q form is owned by a hidden application window; its main window is found as the

@@ -1,4 +1,4 @@
-#include "support/window_memo.h"
+#include "transport/window_memo.h"
 
 #include "support/owners.h"
 

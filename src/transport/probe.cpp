@@ -1,0 +1,345 @@
+#include "transport/probe.h"
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+class TLock {
+  public:
+    TLock() { InitializeCriticalSection(&cs_); }
+    ~TLock() { DeleteCriticalSection(&cs_); }
+    TLock(const TLock&) = delete;
+    TLock& operator=(const TLock&) = delete;
+    void Enter() { EnterCriticalSection(&cs_); }
+    void Leave() { LeaveCriticalSection(&cs_); }
+
+  private:
+    CRITICAL_SECTION cs_;
+};
+
+class TLocked {
+  public:
+    explicit TLocked(TLock& l) : l_(l) { l_.Enter(); }
+    ~TLocked() { l_.Leave(); }
+    TLocked(const TLocked&) = delete;
+    TLocked& operator=(const TLocked&) = delete;
+
+  private:
+    TLock& l_;
+};
+
+// Milliseconds left of a span that began at start; unsigned differences survive the wrap of
+// GetTickCount after 49 days.
+DWORD Left(DWORD start, DWORD span) {
+    const DWORD spent = GetTickCount() - start;
+    return spent >= span ? 0 : span - spent;
+}
+
+// Answers a probe target can have.
+enum : LONG { NotYet = 0, Answered = 1, Refused = 2, AlreadyHung = 3 };
+
+// One probe round, handed to the prober as a value: its own copy of the targets, and the answers
+// it fills in. Winamp's thread reads the answers only once done is set.
+struct TProbeJob {
+    std::vector<TProbeTarget> targets;
+    DWORD limit = 0;
+    DWORD start = 0;
+    std::vector<LONG> answers;
+    HANDLE done = nullptr; // manual-reset
+    TProbeJob() = default;
+    ~TProbeJob() {
+        if (done) CloseHandle(done);
+    }
+    TProbeJob(const TProbeJob&) = delete;
+    TProbeJob& operator=(const TProbeJob&) = delete;
+};
+using TJobPtr = std::shared_ptr<TProbeJob>;
+
+struct THung {
+    DWORD thread;
+    HWND window;
+    bool asked; // a WM_NULL of the prober's is on its way to it
+};
+
+// What the prober and Winamp's thread share, under one lock. The prober holds a reference to
+// the library while it runs, so none of this is destroyed under it.
+struct TShared {
+    TLock lock;
+    std::vector<THung> hung;
+    std::vector<TJobPtr> pending; // handed over, not yet taken by the prober
+};
+TShared shared;
+
+// One prober thread: its handle, its wake-up event and its stop request. Owned together by
+// Winamp's thread (while it is the live one) and by the thread itself.
+struct TProber {
+    HANDLE thread = nullptr;
+    HANDLE wake = nullptr;
+    HMODULE module = nullptr;
+    volatile LONG stop = 0;
+    std::vector<TJobPtr> active; // the rounds it collects answers for
+    TProber() = default;
+    ~TProber() {
+        for (HANDLE h : {thread, wake})
+            if (h) CloseHandle(h);
+    }
+    TProber(const TProber&) = delete;
+    TProber& operator=(const TProber&) = delete;
+};
+std::shared_ptr<TProber> live; // Winamp's thread only
+bool stopped = false;          // Winamp's thread only
+
+int HungIndex(DWORD t) {
+    for (size_t i = 0; i < shared.hung.size(); ++i)
+        if (shared.hung[i].thread == t) return static_cast<int>(i);
+    return -1;
+}
+
+void ClearHung(DWORD t) {
+    const TLocked locked(shared.lock);
+    const int i = HungIndex(t);
+    if (i >= 0) shared.hung.erase(shared.hung.begin() + i);
+}
+
+// Which prober the running thread is: answers arrive through a callback that carries only the
+// thread asked. A slot of the system's own: the compiler's thread-locals bring a runtime that
+// needs functions newer than XP.
+const DWORD selfSlot = TlsAlloc();
+
+void CALLBACK OnAnswer(HWND, UINT, ULONG_PTR data, LRESULT) {
+    const auto t = static_cast<DWORD>(data);
+    ClearHung(t); // a late answer: the thread is heard again
+    auto* self =
+        static_cast<TProber*>(selfSlot == TLS_OUT_OF_INDEXES ? nullptr : TlsGetValue(selfSlot));
+    if (!self) return;
+    for (const TJobPtr& job : self->active)
+        for (size_t i = 0; i < job->targets.size(); ++i)
+            if (job->targets[i].thread == t && job->answers[i] == NotYet)
+                job->answers[i] = Answered;
+}
+
+bool Ask(HWND h, DWORD t) {
+    return SendMessageCallbackA(h, WM_NULL, 0, 0, &OnAnswer, static_cast<ULONG_PTR>(t)) != FALSE;
+}
+
+void Start(TProber& self, const TJobPtr& job) {
+    job->answers.assign(job->targets.size(), NotYet);
+    for (size_t i = 0; i < job->targets.size(); ++i) {
+        const TProbeTarget& x = job->targets[i];
+        if (IsHung(x.thread))
+            job->answers[i] = AlreadyHung; // its own WM_NULL is still on its way
+        else if (!Ask(x.window, x.thread))
+            job->answers[i] = Refused; // gone, or refused at once: no waiting for it
+    }
+    self.active.push_back(job);
+}
+
+// Hung threads marked by Winamp's thread get their WM_NULL; those whose window is gone are let go.
+void LookAfterHung() {
+    const TLocked locked(shared.lock);
+    auto& hung = shared.hung;
+    for (THung& x : hung)
+        if (!x.asked && IsWindow(x.window)) x.asked = Ask(x.window, x.thread);
+    hung.erase(std::remove_if(hung.begin(), hung.end(),
+                              [](const THung& x) { return !x.asked || !IsWindow(x.window); }),
+               hung.end());
+}
+
+void MarkAsked(DWORD t, HWND h) {
+    const TLocked locked(shared.lock);
+    const int i = HungIndex(t);
+    if (i >= 0)
+        shared.hung[static_cast<size_t>(i)].asked = true;
+    else
+        shared.hung.push_back(THung{t, h, true});
+}
+
+// Ends the rounds whose answers are all in or whose time is up; the rest wait on. Returns how
+// long the first of those may still take.
+DWORD Finish(TProber& self, bool all) {
+    DWORD next = INFINITE;
+    auto& active = self.active;
+    for (auto it = active.begin(); it != active.end();) {
+        TProbeJob& job = **it;
+        const bool complete = std::none_of(job.answers.begin(), job.answers.end(),
+                                           [](LONG a) { return a == NotYet; });
+        const DWORD left = Left(job.start, job.limit);
+        if (!complete && left > 0 && !all) {
+            next = std::min(next, left);
+            ++it;
+            continue;
+        }
+        for (size_t i = 0; i < job.targets.size(); ++i)
+            if (job.answers[i] == NotYet && IsWindow(job.targets[i].window))
+                MarkAsked(job.targets[i].thread, job.targets[i].window);
+        SetEvent(job.done);
+        it = active.erase(it);
+    }
+    return next;
+}
+
+void PumpAnswers() {
+    MSG m;
+    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageA(&m);
+}
+
+void RunProber(TProber& self) {
+    for (;;) {
+        std::vector<TJobPtr> taken;
+        {
+            const TLocked locked(shared.lock);
+            taken.swap(shared.pending);
+        }
+        for (const TJobPtr& job : taken)
+            Start(self, job);
+        LookAfterHung();
+        PumpAnswers();
+        const bool stop = self.stop != 0;
+        DWORD wait = Finish(self, stop);
+        if (stop) return;
+        bool anyHung;
+        {
+            const TLocked locked(shared.lock);
+            anyHung = !shared.hung.empty();
+        }
+        // While threads count as hung, their windows are looked at now and then: a client that is
+        // killed never answers.
+        if (anyHung) wait = std::min<DWORD>(wait, 1000);
+        MsgWaitForMultipleObjects(1, &self.wake, FALSE, wait, QS_SENDMESSAGE | QS_POSTMESSAGE);
+    }
+}
+
+DWORD WINAPI ProberMain(void* param) {
+    // The thread's share of its record, handed over by StartProber.
+    std::unique_ptr<std::shared_ptr<TProber>> mine(static_cast<std::shared_ptr<TProber>*>(param));
+    TProber& self = **mine;
+    const HMODULE module = self.module;
+    if (selfSlot != TLS_OUT_OF_INDEXES) TlsSetValue(selfSlot, &self);
+    try {
+        RunProber(self);
+    } catch (...) {
+    }
+    try {
+        Finish(self, true); // whoever still waits is let go
+    } catch (...) {
+    }
+    if (selfSlot != TLS_OUT_OF_INDEXES) TlsSetValue(selfSlot, nullptr);
+    mine.reset();
+    FreeLibraryAndExitThread(module, 0);
+    return 0;
+}
+
+// One more reference to the library, dropped by the prober as it ends: the library is never
+// unloaded under it.
+HMODULE HoldLibrary() {
+    HMODULE self = nullptr;
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                       reinterpret_cast<LPCSTR>(&ProberMain), &self);
+    return self;
+}
+
+std::shared_ptr<TProber> StartProber() {
+    auto p = std::make_shared<TProber>();
+    p->wake = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    p->module = HoldLibrary();
+    if (!p->wake || !p->module) {
+        if (p->module) FreeLibrary(p->module);
+        return nullptr;
+    }
+    auto share = std::make_unique<std::shared_ptr<TProber>>(p);
+    p->thread = CreateThread(nullptr, 0, &ProberMain, share.get(), 0, nullptr);
+    if (!p->thread) {
+        FreeLibrary(p->module);
+        return nullptr;
+    }
+    share.release(); // now the thread's
+    return p;
+}
+
+// The live prober, started when there is none or the last one has ended (ended from outside,
+// say): Winamp's thread never waits for a thread that is gone.
+std::shared_ptr<TProber> Prober() {
+    if (stopped) return nullptr;
+    if (live && WaitForSingleObject(live->thread, 0) != WAIT_TIMEOUT) {
+        live.reset();
+        const TLocked locked(shared.lock);
+        shared.hung.clear(); // nobody would hear them answer
+        shared.pending.clear();
+    }
+    if (!live) live = StartProber();
+    return live;
+}
+} // namespace
+
+std::vector<bool> ProbeAll(const std::vector<TProbeTarget>& targets, DWORD limitMs) {
+    std::vector<bool> answered(targets.size(), false);
+    if (targets.empty()) return answered;
+    const std::shared_ptr<TProber> p = Prober();
+    if (!p) return answered;
+    auto job = std::make_shared<TProbeJob>();
+    job->targets = targets;
+    job->limit = limitMs;
+    job->start = GetTickCount();
+    job->done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (!job->done) return answered;
+    {
+        const TLocked locked(shared.lock);
+        shared.pending.push_back(job);
+    }
+    SetEvent(p->wake);
+    // The prober ends the round at its limit itself; the margin covers its waking up.
+    constexpr DWORD Margin = 250;
+    const HANDLE handles[2] = {job->done, p->thread};
+    for (;;) {
+        const DWORD left = Left(job->start, limitMs + Margin);
+        if (left == 0) return answered; // the prober is late: its answers are not waited for
+        const DWORD r = MsgWaitForMultipleObjects(2, handles, FALSE, left, QS_SENDMESSAGE);
+        if (r == WAIT_OBJECT_0) break;
+        if (r == WAIT_OBJECT_0 + 1) return answered; // it ended: the next probe starts another
+        if (r == WAIT_OBJECT_0 + 2) {
+            MSG m;
+            PeekMessageA(&m, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE); // answers them
+        } else if (r == WAIT_FAILED) {
+            Sleep(1);
+        }
+    }
+    for (size_t i = 0; i < targets.size(); ++i)
+        answered[i] = job->answers[i] == Answered;
+    return answered;
+}
+
+bool IsHung(DWORD t) {
+    const TLocked locked(shared.lock);
+    return HungIndex(t) >= 0;
+}
+
+void MarkHung(DWORD t, HWND h) {
+    const std::shared_ptr<TProber> p = Prober();
+    // Without a prober nobody would hear it again: it is simply tried (and waited for) again.
+    if (!p) return;
+    {
+        const TLocked locked(shared.lock);
+        if (HungIndex(t) >= 0) return;
+        shared.hung.push_back(THung{t, h, false});
+    }
+    SetEvent(p->wake);
+}
+
+void StopProbing() {
+    stopped = true;
+    if (live) {
+        InterlockedExchange(&live->stop, 1);
+        SetEvent(live->wake);
+        // It never waits inside a message, so it only has to notice.
+        WaitForSingleObject(live->thread, 2000);
+        live.reset();
+    }
+    const TLocked locked(shared.lock);
+    shared.hung.clear();
+    shared.pending.clear();
+}
+
+void AllowProbing() {
+    stopped = false;
+}
