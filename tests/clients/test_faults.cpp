@@ -2,6 +2,10 @@
 // reports an absurd text length must not make the plugin allocate without bound.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <algorithm>
 #include <atomic>
 #include <thread>
 
@@ -95,18 +99,60 @@ DWORD TimedUpdate() {
 // Under Wine a time-out does not end a message whose handler is running; the bound must hold
 // all the same, and the client must cost it once, not at every update.
 TEST_F(FaultsTest, ClientsThatStallOrLieAreLeftWithinTheBoundAndOnlyOnce) {
-    FakeClientProcess stalling, lying;
+    FakeClientProcess stalling, lying, closed;
     stalling.Qip("s1");
     lying.Qip("l1");
+    // Its form is closed, and it stalls as its panels are read: an unread panel is no missing
+    // "OK", so it is never clicked at, and what it did not say is never stored.
+    FakeClient shut = closed.Qip("c1", "okafterclick");
     FakeClient fine = clients.Rnq("r1");
     stalling.Block("s1.edit2", WM_GETTEXTLENGTH, 20000, 1); // after answering the probe
     lying.ClaimTextLength("l1.edit2", 2147483647);
+    closed.Block("c1.pan1", WM_GETTEXTLENGTH, 20000, 1);
     EXPECT_LT(TimedUpdate(), 3000u) << "first update";
     EXPECT_LT(TimedUpdate(), 1000u) << "second update: the stalled clients are not waited for";
     // The client that answers is served at the latest once the others are known to stall.
     EXPECT_EQ(1, clients.State("r1.form").confirmations);
-    stalling.Kill();
-    lying.Kill();
+    EXPECT_TRUE(DesktopRecorder::calls.empty()) << "a client that does not answer was clicked at";
+    for (const TQIPState& s : ps.SaveData)
+        EXPECT_NE(shut["form"], s.wnd);
+    for (FakeClientProcess* p : {&stalling, &lying, &closed})
+        p->Kill();
+}
+
+namespace {
+std::vector<DWORD> ThreadsOfThisProcess() {
+    std::vector<DWORD> ids;
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 e{};
+    e.dwSize = sizeof e;
+    for (BOOL more = Thread32First(snap, &e); more; more = Thread32Next(snap, &e))
+        if (e.th32OwnerProcessID == GetCurrentProcessId()) ids.push_back(e.th32ThreadID);
+    CloseHandle(snap);
+    return ids;
+}
+} // namespace
+
+// The one thread the plugin starts (the prober) ended by another program: the next update does
+// not wait for it, starts another and serves the client.
+TEST_F(FaultsTest, AProberEndedFromOutsideIsReplaced) {
+    FakeClient q = clients.Qip("q1");
+    StopSending(); // as at quit: the prober of earlier tests ends, the next update starts one
+    AllowSending();
+    const std::vector<DWORD> before = ThreadsOfThisProcess();
+    SetText();
+    std::vector<DWORD> started;
+    for (DWORD t : ThreadsOfThisProcess())
+        if (std::find(before.begin(), before.end(), t) == before.end()) started.push_back(t);
+    ASSERT_EQ(1u, started.size()) << "one thread of ours";
+    HANDLE prober = OpenThread(THREAD_TERMINATE | SYNCHRONIZE, FALSE, started[0]);
+    ASSERT_TRUE(prober);
+    TerminateThread(prober, 0);
+    WaitForSingleObject(prober, 5000);
+    CloseHandle(prober);
+    ps.LongStatus = "Другое";
+    EXPECT_LT(TimedUpdate(), 1000u);
+    EXPECT_EQ(2, clients.State("q1.form").confirmations);
 }
 
 TEST_F(FaultsTest, ThreeHungClientsCostOneBoundTogetherThenNothing) {

@@ -69,6 +69,8 @@ bool PatchImport(HMODULE module, const char* dll, const char* name, Fn replaceme
             if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
             auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
             if (strcmp(reinterpret_cast<char*>(byName->Name), name) != 0) continue;
+            // A library loaded again after it was pinned is the same one, already patched.
+            if (thunk->u1.Function == reinterpret_cast<ULONG_PTR>(replacement)) return true;
             DWORD old = 0;
             VirtualProtect(&thunk->u1.Function, sizeof thunk->u1.Function, PAGE_READWRITE, &old);
             original = reinterpret_cast<Fn>(thunk->u1.Function);
@@ -178,7 +180,17 @@ const PluginImportCounts& Player::imports() const {
 }
 
 LRESULT CALLBACK Player::Proc(HWND h, UINT m, WPARAM w, LPARAM l) {
-    if (m == WM_WA_IPC && current && current->hwnd_ == h) return current->OnIpc(w, l);
+    const bool ours = current && current->hwnd_ == h;
+    if (m == WM_WA_IPC && ours) return current->OnIpc(w, l);
+    if (m == WM_ENDSESSION && w && ours) {
+        current->Quit();
+        if (current->unloadAtEndSession) current->Unload();
+        return 0;
+    }
+    if (m == ConfigureMessage && ours) {
+        current->Configure();
+        return 0;
+    }
     // "Next track" from Winamp's button, or from another program.
     if (m == WM_COMMAND && w == 40048 && current && current->hwnd_ == h &&
         !current->playlist.empty()) {

@@ -52,6 +52,12 @@ class Player {
     std::string TrayTip() const;
     const PluginImportCounts& imports() const;
 
+    // What a message sent to the window asks of the player, as Winamp reacts to it: WM_ENDSESSION
+    // calls the plugin's quit (Windows shutting down), then unloads it when unloadAtEndSession is
+    // set; ConfigureMessage opens the plugin's settings.
+    static constexpr UINT ConfigureMessage = WM_APP + 1;
+    bool unloadAtEndSession = false;
+
     std::vector<PlayerTrack> playlist;
     int version = 0x5666;
     int playState = 1; // 1 playing, 3 paused, 0 stopped

@@ -240,3 +240,63 @@ TEST_F(BothClientsTest, QuitWhileTheDialogIsOpenEndsItAndItsOkAppliesNothing) {
     player->PlayAndSettle(1, 3); // Winamp's window works on without the plugin
     EXPECT_EQ(confirmations, qip.State("q1.form").confirmations);
 }
+
+// The settings opened by a message sent while an update waits on slow clients, Enable unchecked,
+// OK: each client gets its own status back, and the update below the dialog stops there instead
+// of serving the rest with what the restore set.
+TEST_F(BothClientsTest, ASwitchOffInsideAnUpdatesWaitEndsTheUpdate) {
+    FakeClientProcess qip2;
+    StartQip(qip2, "q2");
+    qip2.Select("q2.combo", 7);
+    qip2.SetText("q2.edit2", "Отдыхаю");
+    qip2.SetText("q2.edit1", "Дома");
+    StartPlayer();
+    player->PlayAndSettle(0, 3);
+    ASSERT_EQ(Expected(0), Confirmed(qip2, "q2.form"));
+    // Every client slow once as the next update reads it: the first one met holds the wait.
+    qip.Block("q1.edit2", WM_GETTEXTLENGTH, 1000, 1);
+    qip2.Block("q2.edit2", WM_GETTEXTLENGTH, 1000, 1);
+    rnq.Block("r1.edit1", WM_GETTEXTLENGTH, 1000, 1);
+    const HWND winamp = player->window();
+    std::thread other([winamp] {
+        Sleep(300);
+        DWORD_PTR r = 0;
+        SendMessageTimeoutA(winamp, Player::ConfigureMessage, 0, 0, SMTO_NORMAL, 30000, &r);
+    });
+    RunDialog([&] { player->PlayAndSettle(1, 3); },
+              [](HWND dlg) {
+                  Click(dlg, IDC_Enable);
+                  Click(dlg, IDOK);
+              });
+    other.join();
+    EXPECT_EQ(QipBefore, Confirmed(qip, "q1.form"));
+    EXPECT_EQ("pic=7|status=Отдыхаю|long=Дома", Confirmed(qip2, "q2.form"));
+    EXPECT_EQ(RnqBefore, Confirmed(rnq, "r1.form"));
+}
+
+// Windows ends while an update waits on a slow client: Winamp's window gets WM_ENDSESSION inside
+// that wait, calls quit and unloads the plugin at once. Both clients have their own status back
+// before quit returns, the update below it sends nothing more, and returning into it is safe.
+// (Last in this file: the library stays loaded in this process from here on.)
+TEST_F(BothClientsTest, QuitInsideAnUpdatesWaitRestoresBothBeforeItReturns) {
+    StartPlayer();
+    player->PlayAndSettle(0, 3);
+    ASSERT_EQ(Expected(0), Confirmed(rnq, "r1.form"));
+    player->unloadAtEndSession = true;
+    rnq.Block("r1.edit1", WM_GETTEXTLENGTH, 3000, 1); // slow as the next update reads it
+    const HWND winamp = player->window();
+    std::string qipAtReturn, rnqAtReturn;
+    std::thread windows([&] {
+        Sleep(500);
+        DWORD_PTR r = 0;
+        SendMessageTimeoutA(winamp, WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, 30000, &r);
+        qipAtReturn = Confirmed(qip, "q1.form");
+        rnqAtReturn = Confirmed(rnq, "r1.form");
+    });
+    player->PlayAndSettle(1, 3);
+    windows.join();
+    EXPECT_EQ(QipBefore, qipAtReturn);
+    EXPECT_EQ(RnqBefore, rnqAtReturn);
+    EXPECT_EQ(QipBefore, Confirmed(qip, "q1.form")) << "the update went on after quit";
+    EXPECT_EQ(RnqBefore, Confirmed(rnq, "r1.form"));
+}
