@@ -186,13 +186,15 @@ void PumpAnswers() {
 
 void RunProber(TProber& self) {
     for (;;) {
-        std::vector<TJobPtr> taken;
         {
-            const TLocked locked(shared.lock);
-            taken.swap(shared.pending);
-        }
-        for (const TJobPtr& job : taken)
-            Start(self, job);
+            std::vector<TJobPtr> taken;
+            {
+                const TLocked locked(shared.lock);
+                taken.swap(shared.pending);
+            }
+            for (const TJobPtr& job : taken)
+                Start(self, job);
+        } // a finished round is let go at once, not at the next wake-up
         LookAfterHung();
         PumpAnswers();
         const bool stop = self.stop != 0;

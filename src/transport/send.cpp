@@ -175,10 +175,16 @@ LRESULT SendToWindow(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
     // Sends one message within the time left; false when it was not answered.
     auto send = [&](UINT m, WPARAM w, LPARAM l, LRESULT& result) {
         const DWORD limit = f ? std::min(perMessage, Left(f->start, f->total)) : perMessage;
-        if (limit == 0) return fail(TOutcome::Cut), false;
+        if (limit == 0) {
+            fail(TOutcome::Cut);
+            return false;
+        }
         const TAnswer a = SendBounded(h, pid, m, w, l, limit);
         // A restore ran while this waited: what came back belongs to nobody.
-        if (f && f->ended) return fail(TOutcome::Abandoned), false;
+        if (f && f->ended) {
+            fail(TOutcome::Abandoned);
+            return false;
+        }
         if (a.answered) {
             result = a.result;
             return true;
