@@ -15,6 +15,7 @@
 #include "plugin/gen_Lumtra.h"
 #include "settings/settings.h"
 #include "transport/send.h"
+#include "transport/window_memo.h"
 #include "support/window_text.h"
 
 namespace {
@@ -86,6 +87,22 @@ TEST_F(FaultsTest, AHungClientIsSkippedUntilItAnswersAgain) {
     for (int i = 0; i < 100 && !IsWindowL(hung["form"]); ++i)
         Sleep(100);
     EXPECT_TRUE(IsWindowL(hung["form"]));
+}
+
+// A message refused at once (here: the control went after the update had seen it) ends that
+// client's part of the work, but is no hang: no probe, no thread, the client is not skipped.
+TEST_F(FaultsTest, ARefusalEndsTheClientsPartButIsNoHang) {
+    FakeClient q = clients.Qip("q1");
+    clients.SetText("q1.edit2", "Busy");
+    const TClientWork work(TWorkKind::Update);
+    const TWindowMemo memo;
+    const TClientCall call;
+    ASSERT_TRUE(IsWindowL(q["edit1"])); // seen alive in this update
+    clients.Destroy("q1.edit1");
+    EXPECT_EQ(0, SendToWindow(q["edit1"], WM_GETTEXTLENGTH, 0, 0));
+    EXPECT_EQ(TOutcome::Refused, call.Outcome());
+    EXPECT_EQ(0, SendToWindow(q["edit2"], WM_GETTEXTLENGTH, 0, 0)) << "nothing more is sent";
+    EXPECT_FALSE(IsUnanswering(q["form"]));
 }
 
 namespace {
