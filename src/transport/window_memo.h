@@ -7,9 +7,8 @@
 #include <string>
 
 // The answers are remembered while one of these lives and forgotten when the outermost one ends;
-// without one every question goes to the system. The record is not locked: only the thread that
-// runs the update (Winamp's) may ask through it while it lives, and the sender thread while
-// Winamp's thread waits for its work.
+// without one every question goes to the system. The record is not locked: only Winamp's thread,
+// which runs every piece of client work, asks through it.
 class TWindowMemo {
   public:
     TWindowMemo();
