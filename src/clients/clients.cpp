@@ -74,6 +74,13 @@ TStatusWindow GetChilds(HWND wind, HWND parent) {
     return kind && kind->GetChilds ? kind->GetChilds(wind, parent) : nilTStatusWindows;
 }
 
+bool ControlsIntact(HWND form, const TStatusWindow& c) {
+    // Asked of the system itself, not of the update's memo: the point is what changed since.
+    for (HWND h : {c.wStatus, c.wLongStatus, c.wOK, c.wCombo})
+        if (h && (!IsWindow(h) || !IsChild(form, h))) return false;
+    return true;
+}
+
 TStatusText CurrentStatusText() {
     return TStatusText{ps.Picture, ps.Status, ps.LongStatus};
 }
@@ -101,12 +108,15 @@ void SetText() {
 
     if (work.Ended()) return;
 
-    if (GetControlValueB(IDC_SaveRestore)) StoreStatuses(forms);
+    // While statuses are kept, a form is changed only once its own is stored (or no slot is free).
+    const std::vector<bool> mayChange = GetControlValueB(IDC_SaveRestore)
+                                            ? StoreStatuses(forms)
+                                            : std::vector<bool>(forms.wwCounter, true);
 
     TRnQMains mains;
     for (int i = 0; i < forms.wwCounter && !work.Ended(); ++i) {
         const HWND form = forms.windows[static_cast<size_t>(i)];
-        if (IsUnanswering(form)) continue;
+        if (!mayChange[static_cast<size_t>(i)] || IsUnanswering(form)) continue;
         // The choice by its main window's title, and its status: a client that stops answering
         // in either is left for the next update.
         const TClientCall call;

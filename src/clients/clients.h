@@ -46,6 +46,11 @@ extern std::array<TICQClient, 2> ICQClients; // QIP first, then R&Q
 // Fills the table of client kinds (library load).
 void InitClientKinds();
 
+// Whether every control found on the form is still there, on that form. One that went or was
+// replaced since it was found (a client re-creating its controls) is neither read nor written for
+// it: what it answered may be another control's, and another control would get its text.
+bool ControlsIntact(HWND form, const TStatusWindow& c);
+
 // The controls of a status form of any supported kind; nilTStatusWindows for other windows.
 TStatusWindow GetChilds(HWND wind, HWND parent);
 // Applies a status to a status form of any supported kind. Done when the client answered

@@ -140,8 +140,10 @@ TOutcome SetStatus_QIP(HWND wParent, const TStatusText& text) {
     if (!b && GetControlValueB(IDC_SetStatus)) b = sStrCompareText(caption, text.status) != 0;
     if (!b && GetControlValueB(IDC_SetLongStatus))
         b = sStrCompareText(sGetWindowCaption(c.wLongStatus), text.longStatus) != 0;
-    // Nothing is decided on what a client that stopped answering did not say.
+    // Nothing is decided on what a client that stopped answering did not say, nor on what a
+    // control replaced meanwhile said.
     if (!ClientAnswering() || !b) return CallOutcome();
+    if (!ControlsIntact(wParent, c)) return TOutcome::Refused;
     NoteChanged(wParent); // restored at switch-off, now that it shows the plugin's status
 
     // A form the user has open is only filled in; the confirmation is left to the user.

@@ -64,8 +64,10 @@ TOutcome SetStatus_RnQ(HWND wParent, const TStatusText& text) {
     b = GetControlValueB(IDC_SetStatus) && sStrCompareText(caption, text.status) != 0;
     if (!b && GetControlValueB(IDC_SetLongStatus))
         b = sStrCompareText(sGetWindowCaption(c.wLongStatus), text.longStatus) != 0;
-    // Nothing is decided on what a client that stopped answering did not say.
+    // Nothing is decided on what a client that stopped answering did not say, nor on what a
+    // control replaced meanwhile said.
     if (!ClientAnswering() || !b) return CallOutcome();
+    if (!ControlsIntact(wParent, c)) return TOutcome::Refused;
     NoteChanged(wParent); // restored at switch-off, now that it shows the plugin's status
 
     // Asked afresh before each confirmation: a form the user opens meanwhile is left to the user.

@@ -25,9 +25,10 @@ TQIPState* SlotOf(HWND form) {
     return nullptr;
 }
 
-void StoreOne(HWND form) {
-    if (SlotOf(form)) return;        // known; its first status is kept
-    if (IsUnanswering(form)) return; // stored once it answers again
+// Whether the form may be changed in this update: its status is held, or no slot is free.
+bool StoreOne(HWND form) {
+    if (SlotOf(form)) return true;         // known; its first status is kept
+    if (IsUnanswering(form)) return false; // stored once it answers again
     for (TQIPState& s : ps.SaveData) {
         if (s.wnd) continue;
         // A read that is cut off, or during which the client stopped answering, or that a
@@ -41,25 +42,28 @@ void StoreOne(HWND form) {
             read.prevStatus = sGetWindowCaption(c.wStatus);
             read.prevLongStatus = sGetWindowCaption(c.wLongStatus);
         }
-        // Stored whole or not at all: otherwise the form is tried again at the next update.
-        if (readable && call.Outcome() == TOutcome::Done) {
-            s = read;
-            s.wnd = form;
-        }
-        return; // only the first free slot is tried
+        // Stored whole or not at all: otherwise the form is tried again at the next update. A
+        // control that went or was replaced while it was read may have answered for another.
+        if (!readable || call.Outcome() != TOutcome::Done || !ControlsIntact(form, c)) return false;
+        s = read;
+        s.wnd = form;
+        return true; // only the first free slot is tried
     }
+    return true; // no slot free: served all the same, unstored
 }
 } // namespace
 
-void StoreStatuses(const TWindowsAr& forms) {
+std::vector<bool> StoreStatuses(const TWindowsAr& forms) {
     // Part of the update's work: the update holds the guard.
     // A slot whose form has gone is free again. A form that merely fails to answer in this
     // update keeps its slot, or its first status would be lost. Each slot is asked once: a new
     // form looks at every slot before it takes one anyway.
     for (TQIPState& s : ps.SaveData)
         if (s.wnd && !MemoIsWindow(s.wnd)) s.wnd = nullptr;
+    std::vector<bool> mayChange;
     for (int i = 0; i < forms.wwCounter; ++i)
-        StoreOne(forms.windows[static_cast<size_t>(i)]);
+        mayChange.push_back(StoreOne(forms.windows[static_cast<size_t>(i)]));
+    return mayChange;
 }
 
 void RestoreStatuses() {
@@ -98,10 +102,10 @@ int ReportUnrestored() {
     for (const TQIPState& s : ps.SaveData) {
         if (!s.wnd || !IsWindow(s.wnd) || !s.changed) continue;
         ++lost;
-        char line[160];
+        char line[200];
         snprintf(line, sizeof line,
-                 "gen_Lumtra: the client of status window %p did not answer; its previous status "
-                 "\"%s\" could not be restored\n",
+                 "gen_Lumtra: status window %p did not get its previous status back (its client "
+                 "did not answer, or its form could not take it); \"%s\" could not be restored\n",
                  static_cast<void*>(s.wnd), s.prevStatus.c_str());
         OutputDebugStringA(line);
     }

@@ -1,11 +1,15 @@
 // The clients' previous statuses: stored before the first change, put back at switch-off.
 #pragma once
 #include <windows.h>
+#include <vector>
 
 struct TWindowsAr;
 
-// Stores the status of every form not yet held in a slot (before any status is applied).
-void StoreStatuses(const TWindowsAr& forms);
+// Stores the status of every form not yet held in a slot (before any status is applied), and
+// says for each form, in the order of forms, whether it may be changed in this update: only one
+// whose previous status is held in a slot, or one for which no slot was free. The decision is
+// made once, so a form whose status could not be stored is never changed in the same update.
+std::vector<bool> StoreStatuses(const TWindowsAr& forms);
 // Puts every stored status back whose form still exists and was changed by the plugin. A slot is
 // freed when its form is gone, was never changed or got its status back; a restore that could
 // not be completed (a client that does not answer) keeps its slot for the next restore.

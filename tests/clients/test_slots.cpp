@@ -196,3 +196,49 @@ TEST_F(SlotsTest, ASecondInitKeepsTheStoredStatuses) {
     quit();
     EXPECT_EQ("pic=3|status=Работаю|long=дома", clients.State("q1.form").confirmed);
 }
+
+// QIP handles the open click of the store step only after that step has looked again (on Windows
+// it usually has by the time the status is set): the form is not changed in that update, since
+// nothing of it is stored; the next update stores the user's status first, then changes it.
+TEST_F(SlotsTest, AFormIsChangedOnlyOnceItsStatusIsStored) {
+    FakeClient q = clients.Qip("q1", "okafterclick");
+    clients.Select("q1.combo", 3);
+    clients.SetText("q1.edit2", "Работаю");
+    clients.SetText("q1.edit1", "дома");
+    DesktopRecorder::deliverClicksTo = q["main"];
+    DesktopRecorder::clicksLost = 1; // handled when the next click comes
+    SetText();
+    EXPECT_EQ(-1, SlotOf(q["form"]));
+    EXPECT_EQ(0, clients.State("q1.form").confirmations) << "changed with nothing stored";
+    SetText();
+    ASSERT_EQ(0, SlotOf(q["form"]));
+    EXPECT_EQ(3, ps.SaveData[0].prevPic);
+    EXPECT_EQ("Работаю", ps.SaveData[0].prevStatus);
+    EXPECT_EQ("дома", ps.SaveData[0].prevLongStatus);
+    EXPECT_EQ(1, clients.State("q1.form").confirmations);
+}
+
+// A restore that finds no "OK" panel on a changed QIP form gives nothing back: the slot stays,
+// and is told of at quit.
+TEST_F(SlotsTest, ARestoreThatCannotFindOkKeepsTheSlot) {
+    Switch(IDC_AllowOpen, false);
+    FakeClient q = Showing(true, "q1", 3, "Работаю", "дома");
+    SetText();
+    ASSERT_EQ(0, SlotOf(q["form"]));
+    clients.Destroy("q1.ok");
+    RestoreStatuses();
+    EXPECT_EQ(0, SlotOf(q["form"]));
+    EXPECT_EQ(1, ReportUnrestored());
+}
+
+// A control that goes as it is read (a client re-creating its form) answers for nobody: nothing
+// of the form is stored, and no text goes into the control left in its place.
+TEST_F(SlotsTest, AControlThatGoesWhileReadLeavesTheFormForTheNextUpdate) {
+    FakeClient q = Showing(true, "q1", 3, "Работаю", "дома");
+    clients.Vanish("q1.edit1", WM_GETTEXT); // the long status's edit
+    const std::vector<ClientRecord> got = UpdateRecords();
+    EXPECT_EQ(-1, SlotOf(q["form"]));
+    for (const ClientRecord& r : got)
+        EXPECT_FALSE(r.message == WM_SETTEXT && r.sent) << r.window << " got " << r.text;
+    EXPECT_EQ(0, clients.State("q1.form").confirmations);
+}

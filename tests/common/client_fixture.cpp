@@ -8,6 +8,8 @@
 std::vector<DesktopCall> DesktopRecorder::calls;
 POINT DesktopRecorder::cursor{};
 HWND DesktopRecorder::foreground = nullptr;
+HWND DesktopRecorder::deliverClicksTo = nullptr;
+int DesktopRecorder::clicksLost = 0;
 
 namespace {
 BOOL WINAPI RecGetCursorPos(LPPOINT p) {
@@ -23,6 +25,15 @@ void WINAPI RecMouseEvent(DWORD flags, DWORD dx, DWORD dy, DWORD data, ULONG_PTR
     DesktopRecorder::calls.push_back(
         {"mouse_event", flags, static_cast<int>(dx), static_cast<int>(dy)});
     (void)data;
+    HWND to = DesktopRecorder::deliverClicksTo;
+    if (!to || !(flags & MOUSEEVENTF_LEFTDOWN)) return;
+    if (DesktopRecorder::clicksLost > 0) {
+        --DesktopRecorder::clicksLost;
+        return;
+    }
+    POINT p{static_cast<int>(dx), static_cast<int>(dy)};
+    ScreenToClient(to, &p);
+    SendMessageA(to, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
 }
 BOOL WINAPI RecSetForegroundWindow(HWND h) {
     DesktopRecorder::calls.push_back({"SetForegroundWindow", 0, 0, 0, h});
@@ -40,6 +51,8 @@ void PrintTo(const DesktopCall& c, std::ostream* os) {
 
 void DesktopRecorder::Install() {
     calls.clear();
+    deliverClicksTo = nullptr;
+    clicksLost = 0;
     Desktop.GetCursorPos = &RecGetCursorPos;
     Desktop.SetCursorPos = &RecSetCursorPos;
     Desktop.mouse_event = &RecMouseEvent;

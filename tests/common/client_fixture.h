@@ -24,6 +24,10 @@ struct DesktopRecorder {
     static std::vector<DesktopCall> calls;
     static POINT cursor;
     static HWND foreground;
+    // When set, the injected left clicks reach this window at once as WM_LBUTTONDOWN, as QIP's
+    // main window gets them, except the first clicksLost of them (a click QIP handles late).
+    static HWND deliverClicksTo;
+    static int clicksLost;
     static void Install();
     static void Uninstall();
 };

@@ -135,6 +135,11 @@ void FakeClientProcess::Block(const std::string& window, UINT message, int ms, i
     snprintf(hex, sizeof hex, "%x", message);
     Command("block " + window + " " + hex + " " + std::to_string(ms) + " " + std::to_string(times));
 }
+void FakeClientProcess::Vanish(const std::string& window, UINT message) {
+    char hex[16];
+    snprintf(hex, sizeof hex, "%x", message);
+    Command("vanish " + window + " " + hex);
+}
 void FakeClientProcess::ClaimTextLength(const std::string& window, long long length) {
     Command("textlength " + window + " " + std::to_string(length));
 }

@@ -59,6 +59,8 @@ class FakeClientProcess {
     // Makes a window take ms milliseconds inside a message sent to it from outside, the next
     // `times` times (every time when negative).
     void Block(const std::string& window, UINT message, int ms, int times = -1);
+    // Makes a window destroy itself as message reaches it from outside (once).
+    void Vanish(const std::string& window, UINT message);
     // Makes a window answer WM_GETTEXTLENGTH with length.
     void ClaimTextLength(const std::string& window, long long length);
     // Ends the helper at once (a hung one does not end by itself).

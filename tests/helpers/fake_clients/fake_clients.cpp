@@ -18,6 +18,7 @@
 //   block WINDOW MSG MS [TIMES]   take MS milliseconds inside message MSG (hex) sent to the
 //                      window from outside, the next TIMES times (every time when left out)
 //   textlength WINDOW N            answer WM_GETTEXTLENGTH with N
+//   vanish WINDOW MSG              destroy the window as message MSG (hex) reaches it from outside
 #include <windows.h>
 
 #include <cstdio>
@@ -58,6 +59,7 @@ struct Block {
 };
 std::map<HWND, std::vector<Block>> blocks;
 std::map<HWND, LRESULT> lengthLies;
+std::map<HWND, UINT> vanishes;
 WNDPROC comboProc = nullptr, editProc = nullptr;
 HWND control = nullptr;
 constexpr UINT WM_COMMANDLINE = WM_APP + 1;
@@ -110,6 +112,13 @@ bool Misbehave(HWND h, UINT m, LRESULT& answer) {
                 if (x.times > 0) --x.times;
                 Sleep(x.ms); // answering nothing meanwhile, as a busy client does
             }
+    auto gone = vanishes.find(h);
+    if (gone != vanishes.end() && gone->second == m) {
+        vanishes.erase(gone);
+        DestroyWindow(h); // as a client re-creating its controls does
+        answer = 0;
+        return true;
+    }
     auto lie = lengthLies.find(h);
     if (m == WM_GETTEXTLENGTH && lie != lengthLies.end()) {
         answer = lie->second;
@@ -445,6 +454,10 @@ std::string Run(const std::string& line) {
         int ms = 0, times = -1;
         if (sscanf(rest.c_str(), "%x %d %d", &message, &ms, &times) < 2) return "error usage";
         blocks[h].push_back({message, static_cast<DWORD>(ms), times});
+    } else if (cmd == "vanish") {
+        unsigned message = 0;
+        if (sscanf(rest.c_str(), "%x", &message) < 1) return "error usage";
+        vanishes[h] = message;
     } else if (cmd == "textlength")
         lengthLies[h] = static_cast<LRESULT>(strtoll(rest.c_str(), nullptr, 10));
     else if (cmd == "show")
