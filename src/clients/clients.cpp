@@ -69,6 +69,15 @@ bool Selected(HWND form, TRnQMains& mains) {
 }
 } // namespace
 
+std::string MainWindowTitle(HWND form) {
+    TRnQMains mains;
+    const HWND main = KindOf(form) == &ICQClients[1] ? MainWindowOf(form, mains) : GetParent(form);
+    char title[1024] = {};
+    // Another program's title is read from the system, without asking its window.
+    if (main) GetWindowTextA(main, title, sizeof title);
+    return title;
+}
+
 TStatusWindow GetChilds(HWND wind, HWND parent) {
     const TICQClient* kind = KindOf(wind);
     return kind && kind->GetChilds ? kind->GetChilds(wind, parent) : nilTStatusWindows;

@@ -58,5 +58,9 @@ TStatusWindow GetChilds(HWND wind, HWND parent);
 // form that cannot take a status now; otherwise how its messages ended.
 TOutcome SetStatus(HWND wParent, const TStatusText& text);
 
+// The title of the form's client main window (for R&Q the main window of its process), read
+// without a message to it.
+std::string MainWindowTitle(HWND form);
+
 // Finds every running client status form and applies the current status to those selected.
 void SetText();

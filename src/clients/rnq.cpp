@@ -68,7 +68,9 @@ TOutcome SetStatus_RnQ(HWND wParent, const TStatusText& text) {
     // control replaced meanwhile said.
     if (!ClientAnswering() || !b) return CallOutcome();
     if (!ControlsIntact(wParent, c)) return TOutcome::Refused;
-    NoteChanged(wParent); // restored at switch-off, now that it shows the plugin's status
+    // Restored at switch-off, now that it shows the plugin's status.
+    NoteChanged(wParent, text.picture, GetControlValueB(IDC_SetStatus) ? text.status : caption,
+                GetControlValueB(IDC_SetLongStatus) ? &text.longStatus : nullptr);
 
     // Asked afresh before each confirmation: a form the user opens meanwhile is left to the user.
     const bool compatible = GetControlValueB(IDC_Compatible);

@@ -2,6 +2,7 @@
 
 #include "clients/clients.h"
 #include "clients/form_messages.h"
+#include "clients/journal.h"
 #include "settings/settings.h"
 #include "transport/send.h"
 #include "transport/window_memo.h"
@@ -25,31 +26,78 @@ TQIPState* SlotOf(HWND form) {
     return nullptr;
 }
 
+// Reads what the form shows now, with what the journal needs to know its client again. False
+// when it cannot be read whole: cut off, a client that stopped answering, a restore arriving
+// meanwhile, or a control that went or was replaced while it was read (it may have answered for
+// another).
+bool ReadShown(HWND form, TQIPState& read) {
+    const TClientCall call;
+    const TStatusWindow c = GetChilds(form, GetParent(form));
+    if (!ClientAnswering() || !Readable(form, c)) return false;
+    read.prevPic = ComboGetCurSel(c.wCombo);
+    read.prevStatus = sGetWindowCaption(c.wStatus);
+    read.prevLongStatus = sGetWindowCaption(c.wLongStatus);
+    if (call.Outcome() != TOutcome::Done || !ControlsIntact(form, c)) return false;
+    read.wnd = form;
+    read.formClass = sGetWindowClass(form);
+    MemoThreadId(form, &read.pid);
+    read.mainTitle = MainWindowTitle(form);
+    return true;
+}
+
+bool SameClient(const TQIPState& a, const TQIPState& b) {
+    return a.formClass == b.formClass && a.mainTitle == b.mainTitle;
+}
+
+// A journal entry for this form, as read now: the very window (Winamp ended without quit while
+// the client ran), or a client of the same kind and main-window title that shows exactly what the
+// plugin last set there (it was restarted with the plugin's text, or re-created its form). The
+// entry is taken out of the pending ones; entries of the same client that match no more are
+// dropped, since what it shows now is the user's.
+bool TakeFromJournal(const TQIPState& shown, TQIPState& slot) {
+    auto& pending = PendingJournalEntries();
+    for (auto it = pending.begin(); it != pending.end(); ++it) {
+        const bool sameWindow =
+            it->wnd == shown.wnd && it->pid == shown.pid && it->formClass == shown.formClass;
+        const bool showsOurs = SameClient(*it, shown) && it->changed &&
+                               it->setStatus == shown.prevStatus &&
+                               it->setLongStatus == shown.prevLongStatus;
+        if (!sameWindow && !showsOurs) continue;
+        slot = *it;
+        slot.wnd = shown.wnd;
+        slot.pid = shown.pid;
+        pending.erase(it);
+        return true;
+    }
+    std::erase_if(pending, [&](const TQIPState& e) { return SameClient(e, shown); });
+    return false;
+}
+
+TQIPState* FreeSlot() {
+    for (TQIPState& s : ps.SaveData)
+        if (!s.wnd) return &s;
+    return nullptr;
+}
+
 // Whether the form may be changed in this update: its status is held, or no slot is free.
 bool StoreOne(HWND form) {
     if (SlotOf(form)) return true;         // known; its first status is kept
     if (IsUnanswering(form)) return false; // stored once it answers again
-    for (TQIPState& s : ps.SaveData) {
-        if (s.wnd) continue;
-        // A read that is cut off, or during which the client stopped answering, or that a
-        // restore arriving meanwhile ended, stores nothing.
-        const TClientCall call;
-        TQIPState read;
-        const TStatusWindow c = GetChilds(form, GetParent(form));
-        const bool readable = ClientAnswering() && Readable(form, c);
-        if (readable) {
-            read.prevPic = ComboGetCurSel(c.wCombo);
-            read.prevStatus = sGetWindowCaption(c.wStatus);
-            read.prevLongStatus = sGetWindowCaption(c.wLongStatus);
-        }
-        // Stored whole or not at all: otherwise the form is tried again at the next update. A
-        // control that went or was replaced while it was read may have answered for another.
-        if (!readable || call.Outcome() != TOutcome::Done || !ControlsIntact(form, c)) return false;
-        s = read;
-        s.wnd = form;
-        return true; // only the first free slot is tried
-    }
-    return true; // no slot free: served all the same, unstored
+    TQIPState* s = FreeSlot();
+    if (!s) return true; // no slot free: served all the same, unstored
+    TQIPState shown;
+    // Stored whole or not at all: otherwise the form is tried again at the next update.
+    if (!ReadShown(form, shown)) return false;
+    if (!TakeFromJournal(shown, *s)) *s = shown;
+    SaveJournal();
+    return true;
+}
+
+// A changed client whose form is gone keeps its entry in the journal: it may start again
+// showing the plugin's text.
+void Forget(TQIPState& s) {
+    if (s.changed && !IsWindow(s.wnd)) PendingJournalEntries().push_back(s);
+    s = TQIPState{};
 }
 } // namespace
 
@@ -58,43 +106,103 @@ std::vector<bool> StoreStatuses(const TWindowsAr& forms) {
     // A slot whose form has gone is free again. A form that merely fails to answer in this
     // update keeps its slot, or its first status would be lost. Each slot is asked once: a new
     // form looks at every slot before it takes one anyway.
+    bool freed = false;
     for (TQIPState& s : ps.SaveData)
-        if (s.wnd && !MemoIsWindow(s.wnd)) s.wnd = nullptr;
+        if (s.wnd && !MemoIsWindow(s.wnd)) {
+            Forget(s);
+            freed = true;
+        }
+    if (freed) SaveJournal();
     std::vector<bool> mayChange;
     for (int i = 0; i < forms.wwCounter; ++i)
         mayChange.push_back(StoreOne(forms.windows[static_cast<size_t>(i)]));
     return mayChange;
 }
 
+namespace {
+// Puts the given slots' statuses back; see RestoreStatuses. False when a later restore took over.
+bool RestoreSlots(const TClientWork& work, const std::vector<TQIPState*>& slots) {
+    std::vector<HWND> due;
+    for (TQIPState* s : slots)
+        due.push_back(s->wnd);
+    // All at once: several clients that do not answer cost one wait together.
+    ProbeClients(due.data(), static_cast<int>(due.size()));
+    for (TQIPState* s : slots) {
+        if (work.Ended()) return false;      // a later restore took over, and owns the slots now
+        if (IsUnanswering(s->wnd)) continue; // kept for the next restore
+        const HWND form = s->wnd;
+        const TClientCall call;
+        const TOutcome outcome =
+            SetStatus(form, TStatusText{s->prevPic, s->prevStatus, s->prevLongStatus});
+        if (work.Ended()) return false;
+        // Freed once the client has its status back, or its form is gone; anything else keeps the
+        // slot for the next restore.
+        if (outcome == TOutcome::Done || !IsWindow(form)) Forget(*s);
+    }
+    return true;
+}
+} // namespace
+
 void RestoreStatuses() {
     // Whatever client work is under way (this restore was reached from inside its wait) ends
     // first; it touches no slot after this.
     const TClientWork work(TWorkKind::Restore);
-    std::vector<HWND> due;
+    std::vector<TQIPState*> due;
     for (TQIPState& s : ps.SaveData) {
         // A client the plugin never changed shows what the user chose, perhaps changed by hand
         // since: it is let go without a message.
-        if (s.wnd && (!IsWindow(s.wnd) || !s.changed)) s.wnd = nullptr;
-        if (s.wnd) due.push_back(s.wnd);
+        if (s.wnd && (!IsWindow(s.wnd) || !s.changed)) Forget(s);
+        if (s.wnd) due.push_back(&s);
     }
-    // All at once: several clients that do not answer cost one wait together.
-    ProbeClients(due.data(), static_cast<int>(due.size()));
-    for (TQIPState& s : ps.SaveData) {
-        if (work.Ended()) return; // a later restore took over, and owns the slots now
-        if (!s.wnd || IsUnanswering(s.wnd)) continue; // kept for the next restore
-        const HWND form = s.wnd;
-        const TClientCall call;
-        const TOutcome outcome =
-            SetStatus(form, TStatusText{s.prevPic, s.prevStatus, s.prevLongStatus});
-        if (work.Ended()) return;
-        // Freed once the client has its status back, or its form is gone; anything else keeps the
-        // slot for the next restore.
-        if (outcome == TOutcome::Done || !IsWindow(form)) s.wnd = nullptr;
-    }
+    if (RestoreSlots(work, due)) SaveJournal();
 }
 
-void NoteChanged(HWND form) {
-    if (TQIPState* s = SlotOf(form)) s->changed = true;
+void TakeOverFromJournal() {
+    auto& pending = PendingJournalEntries();
+    pending = ReadJournal();
+    if (pending.empty()) return;
+    const TClientWork work(TWorkKind::Restore);
+    const TWindowMemo memo;
+    TWindowsAr forms = nilTWindowsAr;
+    for (const TICQClient& c : ICQClients)
+        AddClassName(forms.szClass, c.szStatusClass);
+    FindTopLevelWindows(forms);
+    ProbeClients(forms.windows.data(), forms.wwCounter);
+    // Leftovers of a Winamp that ended without quit, or of clients restarted with the plugin's
+    // text: put back at once where the client still shows what the plugin set; where it shows
+    // something else, that is the user's own now and nothing is kept.
+    std::vector<TQIPState*> due;
+    for (int i = 0; i < forms.wwCounter && !work.Ended(); ++i) {
+        const HWND form = forms.windows[static_cast<size_t>(i)];
+        TQIPState* s = FreeSlot();
+        TQIPState shown;
+        if (!s || SlotOf(form) || IsUnanswering(form) || !ReadShown(form, shown)) continue;
+        TQIPState taken;
+        if (!TakeFromJournal(shown, taken)) continue;
+        if (taken.changed && taken.setStatus == shown.prevStatus &&
+            taken.setLongStatus == shown.prevLongStatus) {
+            *s = taken;
+            due.push_back(s);
+        }
+    }
+    if (work.Ended()) return;
+    if (RestoreSlots(work, due)) SaveJournal();
+}
+
+void NoteChanged(HWND form, int32_t picture, const std::string& status,
+                 const std::string* longStatus) {
+    TQIPState* s = SlotOf(form);
+    if (!s) return;
+    // A long status left alone is taken to be the one stored: the plugin does not read it then.
+    const std::string& longShown = longStatus ? *longStatus : s->prevLongStatus;
+    const bool news = !s->changed || s->setPic != picture || s->setStatus != status ||
+                      s->setLongStatus != longShown;
+    s->changed = true;
+    s->setPic = picture;
+    s->setStatus = status;
+    s->setLongStatus = longShown;
+    // Written before the client is changed: a Winamp that ends in between leaves it known.
+    if (news) SaveJournal();
 }
 
 int ReportUnrestored() {

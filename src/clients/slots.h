@@ -3,6 +3,9 @@
 #include <windows.h>
 #include <vector>
 
+#include <cstdint>
+#include <string>
+
 struct TWindowsAr;
 
 // Stores the status of every form not yet held in a slot (before any status is applied), and
@@ -14,7 +17,14 @@ std::vector<bool> StoreStatuses(const TWindowsAr& forms);
 // freed when its form is gone, was never changed or got its status back; a restore that could
 // not be completed (a client that does not answer) keeps its slot for the next restore.
 void RestoreStatuses();
-// The plugin is about to change this form's picture, caption or long status.
-void NoteChanged(HWND form);
+// Takes over, at init, the slots the journal names whose clients still run and show the plugin's
+// last texts (Winamp ended without quit, or a client restarted with the plugin's text), and puts
+// their statuses back at once. Entries it cannot use stay pending for their clients.
+void TakeOverFromJournal();
+// The plugin is about to change this form's picture, caption or long status; the form will then
+// show this picture, caption and long status (null: the long status it had is left as it is).
+// The journal is written when that is news.
+void NoteChanged(HWND form, int32_t picture, const std::string& status,
+                 const std::string* longStatus);
 // Slots whose status could not be put back (said with OutputDebugStringA), at quit.
 int ReportUnrestored();

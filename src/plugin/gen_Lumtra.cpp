@@ -1,6 +1,7 @@
 #include "plugin/gen_Lumtra.h"
 
 #include "clients/clients.h"
+#include "clients/journal.h"
 #include "clients/slots.h"
 #include "dialog/config_dialog.h"
 #include "plugin/host.h"
@@ -87,6 +88,7 @@ void LoadTimeInit() {
     started = false;
     stopped = false;
     framesOnStack = 0;
+    PendingJournalEntries().clear();
     AllowSending();
     InitDefaults();
     plugin =
@@ -111,6 +113,11 @@ int init() {
     } catch (...) {
     }
     config_read();
+    try {
+        // What a Winamp that ended without quit left changed is put back first.
+        if (GetControlValueB(IDC_SaveRestore)) TakeOverFromJournal();
+    } catch (...) {
+    }
     config_apply();
     return 0;
 }

@@ -31,6 +31,15 @@ struct TQIPState {
     std::string prevStatus;
     std::string prevLongStatus;
     bool changed = false; // the plugin has sent this client a picture, caption or long status
+    // What the journal of stored statuses needs to know the client again after Winamp or the
+    // client ended: its form's class, process and main-window title, and what the plugin last
+    // set there.
+    std::string formClass;
+    DWORD pid = 0;
+    std::string mainTitle;
+    int32_t setPic = 0;
+    std::string setStatus;
+    std::string setLongStatus;
 };
 
 // The shell's ANSI notification-icon record in its full form (balloon fields and GUID):

@@ -22,15 +22,16 @@ bool Answering(const TClientWork::TFrame& f, DWORD t) {
 
 constexpr UINT Flags = SMTO_NORMAL | SMTO_ABORTIFHUNG;
 
-// At most how many bytes one character takes in the ANSI code page (1 in Windows-1251).
+// At most how many bytes one character takes in the ANSI code page (1 in Windows-1251). Asked
+// once at load, not in a guarded static: those bring a runtime that needs newer Windows.
+LRESULT AskAnsiBytesPerChar() {
+    CPINFO info{};
+    return GetCPInfo(CP_ACP, &info) && info.MaxCharSize > 0 ? static_cast<LRESULT>(info.MaxCharSize)
+                                                            : LRESULT{2};
+}
+const LRESULT ansiBytesPerChar = AskAnsiBytesPerChar();
 LRESULT AnsiBytesPerChar() {
-    static const LRESULT n = [] {
-        CPINFO info{};
-        return GetCPInfo(CP_ACP, &info) && info.MaxCharSize > 0
-                   ? static_cast<LRESULT>(info.MaxCharSize)
-                   : LRESULT{2};
-    }();
-    return n;
+    return ansiBytesPerChar;
 }
 
 struct TAnswer {

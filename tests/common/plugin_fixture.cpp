@@ -1,6 +1,7 @@
 #include "common/plugin_fixture.h"
 
 #include "common/files.h"
+#include "clients/journal.h"
 #include "plugin/gen_Lumtra.h"
 #include "settings/settings.h"
 #include "support/desktop.h"
@@ -20,6 +21,7 @@ void PluginTest::SetUp() {
     plugin.hDllInstance = GetModuleHandleA(nullptr);
     ini = IniFileName();
     DeleteFileIfAny(ini);
+    DeleteFileIfAny(JournalFileName());
 }
 
 void PluginTest::TearDown() {
@@ -27,4 +29,5 @@ void PluginTest::TearDown() {
     lpWndProcOld = nullptr;
     Desktop = RealDesktop();
     DeleteFileIfAny(ini);
+    DeleteFileIfAny(JournalFileName());
 }

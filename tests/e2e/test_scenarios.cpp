@@ -14,6 +14,7 @@
 namespace {
 const std::string Dll = WinPath(LUMTRA_DLL);
 const std::string Ini = Dll + ".ini";
+const std::string Journal = Dll + ".statuses.txt";
 
 // What a client confirmed for playlist entry i with the scenario's templates: the "Музыка"
 // picture, "%Artist - %Title" as the caption and the playlist title as the long status.
@@ -29,6 +30,7 @@ class ScenarioTest : public ::testing::Test {
   protected:
     void SetUp() override {
         DeleteFileIfAny(Ini);
+        DeleteFileIfAny(Journal);
         Preset("SetPicture", "1");
         Preset("SetStatus", "1");
         Preset("Status", "%Artist - %Title");
@@ -38,6 +40,7 @@ class ScenarioTest : public ::testing::Test {
     void TearDown() override {
         player.reset();
         DeleteFileIfAny(Ini);
+        DeleteFileIfAny(Journal);
     }
     static void Preset(const std::string& key, const std::string& value) {
         PresetPluginSetting(Dll, key, value);

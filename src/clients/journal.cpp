@@ -1,0 +1,212 @@
+#include "clients/journal.h"
+
+#include "plugin/gen_Lumtra.h"
+#include "settings/settings.h"
+#include "support/supportLumtra.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+namespace {
+constexpr char Header[] = "gen_Lumtra stored statuses, version 1";
+// A journal is a few lines per client: anything far larger is no journal of ours.
+constexpr DWORD MaxJournalBytes = 1024 * 1024;
+
+// One value per line: backslashes and line breaks are written as escapes.
+std::string Escape(const std::string& s) {
+    std::string r;
+    for (char c : s) {
+        if (c == '\\')
+            r += "\\\\";
+        else if (c == '\r')
+            r += "\\r";
+        else if (c == '\n')
+            r += "\\n";
+        else
+            r += c;
+    }
+    return r;
+}
+
+std::string Unescape(const std::string& s) {
+    std::string r;
+    for (size_t i = 0; i < s.size(); ++i) {
+        if (s[i] != '\\' || i + 1 == s.size()) {
+            r += s[i];
+            continue;
+        }
+        const char c = s[++i];
+        r += c == 'n' ? '\n' : c == 'r' ? '\r' : c;
+    }
+    return r;
+}
+
+bool ParseNumber(const std::string& s, long long low, long long high, long long& out) {
+    if (s.empty()) return false;
+    char* end = nullptr;
+    const long long v = strtoll(s.c_str(), &end, 0);
+    if (*end != '\0' || v < low || v > high) return false;
+    out = v;
+    return true;
+}
+
+void Say(const std::string& what) {
+    OutputDebugStringA(("gen_Lumtra: " + what + "\n").c_str());
+}
+
+// Whether an entry read back names a client the plugin could ever have held.
+bool Usable(const TQIPState& e) {
+    return e.wnd != nullptr && e.pid != 0 &&
+           (e.formClass == "TCusForm" || e.formClass == "TxStatusForm");
+}
+} // namespace
+
+std::string JournalFileName() {
+    return GetModuleName(plugin.hDllInstance) + ".statuses.txt";
+}
+
+std::string JournalText(const std::vector<TQIPState>& entries) {
+    std::string t = std::string(Header) + "\r\n";
+    for (const TQIPState& e : entries) {
+        char handle[32];
+        snprintf(handle, sizeof handle, "0x%llx",
+                 static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(e.wnd)));
+        t += "\r\n[client]\r\n";
+        t += "form=" + std::string(handle) + "\r\n";
+        t += "class=" + Escape(e.formClass) + "\r\n";
+        t += "process=" + std::to_string(e.pid) + "\r\n";
+        t += "title=" + Escape(e.mainTitle) + "\r\n";
+        t += "picture=" + std::to_string(e.prevPic) + "\r\n";
+        t += "status=" + Escape(e.prevStatus) + "\r\n";
+        t += "long=" + Escape(e.prevLongStatus) + "\r\n";
+        t += "changed=" + std::string(e.changed ? "1" : "0") + "\r\n";
+        t += "set.picture=" + std::to_string(e.setPic) + "\r\n";
+        t += "set.status=" + Escape(e.setStatus) + "\r\n";
+        t += "set.long=" + Escape(e.setLongStatus) + "\r\n";
+    }
+    return t;
+}
+
+std::vector<TQIPState> ParseJournal(const std::string& text) {
+    std::vector<TQIPState> out;
+    if (text.rfind(Header, 0) != 0) return out; // another version, or not ours at all
+    bool inEntry = false, whole = false;
+    TQIPState e;
+    auto finish = [&] {
+        if (inEntry && whole && Usable(e) && out.size() <= ICQClientsMaxCount) out.push_back(e);
+        e = TQIPState{};
+        whole = false;
+    };
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find('\n', at);
+        if (end == std::string::npos) break; // a last line without its end was cut off
+        std::string line = text.substr(at, end - at);
+        at = end + 1;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.find('\0') != std::string::npos) return {}; // binary: nothing of it is trusted
+        if (line == "[client]") {
+            finish();
+            inEntry = true;
+            continue;
+        }
+        const size_t eq = line.find('=');
+        if (!inEntry || eq == std::string::npos) continue;
+        const std::string key = line.substr(0, eq), value = Unescape(line.substr(eq + 1));
+        long long n = 0;
+        if (key == "form" && ParseNumber(value, 1, 0xFFFFFFFFLL, n))
+            e.wnd = reinterpret_cast<HWND>(static_cast<ULONG_PTR>(n));
+        else if (key == "class")
+            e.formClass = value;
+        else if (key == "process" && ParseNumber(value, 1, 0xFFFFFFFFLL, n))
+            e.pid = static_cast<DWORD>(n);
+        else if (key == "title")
+            e.mainTitle = value;
+        else if (key == "picture" && ParseNumber(value, INT32_MIN, INT32_MAX, n))
+            e.prevPic = static_cast<int32_t>(n);
+        else if (key == "status")
+            e.prevStatus = value;
+        else if (key == "long")
+            e.prevLongStatus = value;
+        else if (key == "changed")
+            e.changed = value == "1";
+        else if (key == "set.picture" && ParseNumber(value, INT32_MIN, INT32_MAX, n))
+            e.setPic = static_cast<int32_t>(n);
+        else if (key == "set.status")
+            e.setStatus = value;
+        else if (key == "set.long") {
+            e.setLongStatus = value;
+            whole = true; // the last line of an entry: one cut off before it is left out
+        }
+    }
+    finish();
+    return out;
+}
+
+bool WriteJournal(const std::vector<TQIPState>& entries) {
+    const std::string path = JournalFileName();
+    const std::string temp = path + ".new";
+    const std::string text = JournalText(entries);
+    HANDLE f = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    bool ok = f != INVALID_HANDLE_VALUE;
+    DWORD error = ok ? 0 : GetLastError();
+    if (ok) {
+        DWORD written = 0;
+        ok = WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+             written == text.size() && FlushFileBuffers(f);
+        if (!ok) error = GetLastError();
+        CloseHandle(f);
+        if (ok && !MoveFileExA(temp.c_str(), path.c_str(),
+                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            ok = false;
+            error = GetLastError();
+        }
+        if (!ok) DeleteFileA(temp.c_str());
+    }
+    if (!ok)
+        Say("the journal of stored statuses " + path + " could not be written (error " +
+            std::to_string(error) + "); the statuses stay stored while Winamp runs");
+    return ok;
+}
+
+std::vector<TQIPState> ReadJournal() {
+    const std::string path = JournalFileName();
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return {};
+    std::string text;
+    const DWORD size = GetFileSize(f, nullptr);
+    if (size != INVALID_FILE_SIZE && size <= MaxJournalBytes) {
+        text.resize(size);
+        DWORD read = 0;
+        if (!ReadFile(f, text.data(), size, &read, nullptr)) read = 0;
+        text.resize(read);
+    }
+    CloseHandle(f);
+    return ParseJournal(text);
+}
+
+namespace {
+std::vector<TQIPState> pending; // Winamp's thread only
+} // namespace
+
+std::vector<TQIPState>& PendingJournalEntries() {
+    return pending;
+}
+
+void SaveJournal() {
+    std::vector<TQIPState> entries;
+    for (const TQIPState& s : ps.SaveData)
+        if (s.wnd) entries.push_back(s);
+    // Within the slots' number: the newest pending entries are kept.
+    const size_t room = static_cast<size_t>(ICQClientsMaxCount + 1) - entries.size();
+    if (pending.size() > room)
+        pending.erase(pending.begin(),
+                      pending.begin() + static_cast<ptrdiff_t>(pending.size() - room));
+    entries.insert(entries.end(), pending.begin(), pending.end());
+    WriteJournal(entries);
+}
