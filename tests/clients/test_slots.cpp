@@ -2,11 +2,16 @@
 // form, limited to 21, and put back at switch-off only where the client shows something else.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <memory>
+
 #include "clients/clients.h"
+#include "clients/journal.h"
 #include "clients/slots.h"
 #include "common/client_fixture.h"
 #include "common/client_messages.h"
 #include "common/fake_winamp.h"
+#include "common/files.h"
 #include "plugin/gen_Lumtra.h"
 #include "settings/settings.h"
 #include "support/window_search.h"
@@ -241,4 +246,101 @@ TEST_F(SlotsTest, AControlThatGoesWhileReadLeavesTheFormForTheNextUpdate) {
     for (const ClientRecord& r : got)
         EXPECT_FALSE(r.message == WM_SETTEXT && r.sent) << r.window << " got " << r.text;
     EXPECT_EQ(0, clients.State("q1.form").confirmations);
+}
+
+namespace {
+// What a Winamp started again after it ended without quit knows: nothing but the files.
+void StartAgainWithoutQuit() {
+    for (TQIPState& s : ps.SaveData)
+        s = TQIPState{};
+    PendingJournalEntries().clear();
+}
+} // namespace
+
+// Winamp ends without quit after an update (a crash, a kill): at its next start the clients,
+// which still show the track, get their own statuses back at once, and nothing is left to keep.
+TEST_F(SlotsTest, AfterAnEndWithoutQuitTheNextStartPutsTheStatusesBack) {
+    FakeClient q1 = Showing(true, "q1", 3, "Работаю", "дома");
+    FakeClient r1 = Showing(false, "r1", 0, "Сплю", "ночь");
+    SetText();
+    ASSERT_EQ("pic=11|status=Слушаю|long=Artist - Title", clients.State("q1.form").confirmed);
+    StartAgainWithoutQuit();
+    TakeOverFromJournal();
+    EXPECT_EQ("pic=3|status=Работаю|long=дома", clients.State("q1.form").confirmed);
+    EXPECT_EQ("pic=0|status=Сплю|long=ночь", clients.State("r1.form").confirmed);
+    for (const TQIPState& s : ps.SaveData)
+        EXPECT_EQ(nullptr, s.wnd);
+    EXPECT_TRUE(ReadJournal().empty());
+}
+
+// A client that ends and starts again showing the plugin's text (as one that saves its status
+// does), while Winamp runs and after both ended: the user's status comes back, not the track.
+TEST_F(SlotsTest, AClientRestartedWithThePluginsTextGetsTheUsersStatusBack) {
+    auto start = [](FakeClientProcess& p, int picture, const std::string& status,
+                    const std::string& longStatus) {
+        p.Qip("q1");
+        p.Select("q1.combo", picture);
+        p.SetText("q1.edit2", status);
+        p.SetText("q1.edit1", longStatus);
+    };
+    auto first = std::make_unique<FakeClientProcess>();
+    start(*first, 3, "Работаю", "дома");
+    SetText();
+    first->Kill();
+    FakeClientProcess second;
+    start(second, 11, "Слушаю", "Artist - Title");
+    SetText(); // Winamp still runs: the form is known again from the journal
+    RestoreStatuses();
+    EXPECT_EQ("pic=3|status=Работаю|long=дома", second.State("q1.form").confirmed);
+
+    // Now the client ends before Winamp (Windows shutting down), and both start again.
+    SetText();
+    second.Kill();
+    RestoreStatuses(); // quit: the client is gone, its entry stays in the journal
+    StartAgainWithoutQuit();
+    FakeClientProcess third;
+    start(third, 11, "Слушаю", "Artist - Title");
+    TakeOverFromJournal();
+    EXPECT_EQ("pic=3|status=Работаю|long=дома", third.State("q1.form").confirmed);
+}
+
+// Journals that cannot be used: nothing is sent to any window, no slot is taken, nothing breaks.
+TEST_F(SlotsTest, AJournalThatCannotBeUsedChangesNothing) {
+    FakeClient q1 = Showing(true, "q1", 3, "Работаю", "дома");
+    char handle[32];
+    snprintf(handle, sizeof handle, "0x%llx",
+             static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(q1["edit1"])));
+    const std::string entry = std::string("[client]\r\nform=") + handle +
+                              "\r\nclass=TCusForm\r\nprocess=4242\r\ntitle=QIP q9\r\npicture=1\r\n"
+                              "status=x\r\nlong=y\r\nchanged=1\r\nset.picture=11\r\n"
+                              "set.status=Работаю\r\nset.long=дома\r\n";
+    const std::string header = "gen_Lumtra stored statuses, version 1\r\n";
+    const struct {
+        const char* what;
+        std::string text;
+        bool write;
+    } cases[] = {
+        {"missing", "", false},
+        {"empty", "", true},
+        {"truncated", header + entry.substr(0, entry.size() - 12), true},
+        {"binary", header + std::string("\0\x01\xFF[client]\r\n", 14) + entry, true},
+        {"from a later version", "gen_Lumtra stored statuses, version 2\r\n" + entry, true},
+        {"naming another program's window", header + entry, true},
+    };
+    for (const auto& c : cases) {
+        StartAgainWithoutQuit();
+        DeleteFileA(JournalFileName().c_str());
+        if (c.write) WriteFileBytes(JournalFileName(), c.text);
+        const auto before = ps.DlgControlsV;
+        clients.Records();
+        TakeOverFromJournal();
+        for (const ClientRecord& r : clients.Records())
+            EXPECT_FALSE(r.sent && r.message != WM_NULL && r.message != WM_GETTEXT &&
+                         r.message != WM_GETTEXTLENGTH && r.message != CB_GETCURSEL)
+                << c.what << ": " << r.window << " got " << r.message;
+        for (const TQIPState& s : ps.SaveData)
+            EXPECT_EQ(nullptr, s.wnd) << c.what;
+        EXPECT_EQ(before, ps.DlgControlsV) << c.what;
+        EXPECT_EQ(0, clients.State("q1.form").confirmations) << c.what;
+    }
 }

@@ -244,6 +244,41 @@ TEST_F(BothClientsTest, QuitWhileTheDialogIsOpenEndsItAndItsOkAppliesNothing) {
     EXPECT_EQ(confirmations, qip.State("q1.form").confirmations);
 }
 
+namespace {
+// The player in a process of its own beside the test's clients; its exit code.
+DWORD RunPlayerProcess(const std::string& options) {
+    char exe[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    std::string path = exe;
+    path = path.substr(0, path.find_last_of("\\/") + 1) + "player.exe";
+    std::string line =
+        "\"" + path + "\" --dll \"" + Dll + "\" --delay 3 --existing-clients " + options;
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi))
+        return 1000;
+    WaitForSingleObject(pi.hProcess, 60000);
+    DWORD code = 1001;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return code;
+}
+} // namespace
+
+// Winamp's process ends without quit after an update (a crash, a kill): when Winamp starts again
+// the plugin finds what it changed in its journal and gives the clients their own statuses back.
+TEST_F(BothClientsTest, AfterWinampIsKilledItsNextStartGivesTheStatusesBack) {
+    ASSERT_EQ(3u, RunPlayerProcess("--tracks 1 --end-without-quit"));
+    ASSERT_EQ(Expected(0), Confirmed(qip, "q1.form"));
+    ASSERT_EQ(Expected(0), Confirmed(rnq, "r1.form"));
+    EXPECT_EQ(0u, RunPlayerProcess("--tracks 0"));
+    EXPECT_EQ(QipBefore, Confirmed(qip, "q1.form"));
+    EXPECT_EQ(RnqBefore, Confirmed(rnq, "r1.form"));
+}
+
 // The settings opened by a message sent while an update waits on slow clients, Enable unchecked,
 // OK: each client gets its own status back, and the update below the dialog stops there instead
 // of serving the rest with what the restore set.

@@ -2,9 +2,13 @@
 // what every client's status form shows after each update, then quits and shows the restored
 // statuses. With --soak N it instead changes tracks N times and prints resource figures.
 //
-// With --hang-client a third client, hung for the whole run, stands beside them.
+// With --hang-client a third client, hung for the whole run, stands beside them. With
+// --existing-clients it starts no clients of its own and prints nothing: it plays the first N
+// tracks (--tracks N) beside whatever clients run, then quits, or with --end-without-quit ends
+// its process at once, as a Winamp that crashes or is killed (exit code 3).
 //
 //   player.exe --dll PATH [--set Key=Value]... [--delay N] [--soak N] [--hang-client]
+//              [--existing-clients [--tracks N] [--end-without-quit]]
 #include <windows.h>
 #include <psapi.h>
 #include <tlhelp32.h>
@@ -173,12 +177,21 @@ int Soak(Player& player, const std::string& dll, int changes, int delay, bool ha
            clean ? "no growth: heap allocations all released, handles and windows steady" : "LEAK");
     return clean ? 0 : 1;
 }
+int PlayBeside(Player& player, const std::string& dll, int tracks, int delay, bool endWithoutQuit) {
+    if (!player.Load(dll)) return 2;
+    for (int i = 0; i < tracks; ++i)
+        player.PlayAndSettle(static_cast<size_t>(i) % player.playlist.size(), delay);
+    if (endWithoutQuit) TerminateProcess(GetCurrentProcess(), 3); // no quit, no unload
+    player.Close();
+    return 0;
+}
 } // namespace
 
 int main(int argc, char** argv) {
     std::string dll;
     int delay = 10, soak = 0;
-    bool hangClient = false;
+    bool hangClient = false, existingClients = false, endWithoutQuit = false;
+    int tracks = 3;
     std::vector<std::pair<std::string, std::string>> settings;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -191,6 +204,12 @@ int main(int argc, char** argv) {
             soak = atoi(argv[++i]);
         else if (a == "--hang-client")
             hangClient = true;
+        else if (a == "--existing-clients")
+            existingClients = true;
+        else if (a == "--end-without-quit")
+            endWithoutQuit = true;
+        else if (a == "--tracks" && more)
+            tracks = atoi(argv[++i]);
         else if (a == "--set" && more) {
             const std::string kv = argv[++i];
             const size_t eq = kv.find('=');
@@ -207,6 +226,7 @@ int main(int argc, char** argv) {
 
     Player player;
     player.playlist = DemoPlaylist();
+    if (existingClients) return PlayBeside(player, dll, tracks, delay, endWithoutQuit);
     DemoClients clients;
     if (!clients.Start()) {
         fprintf(stderr, "cannot start the fake clients\n");
