@@ -110,6 +110,28 @@ void do_icons() {
     }
 }
 
+namespace {
+const UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+} // namespace
+
+UINT TaskbarCreatedMessage() {
+    return taskbarCreated;
+}
+
+void OnTaskbarCreated() {
+    try {
+        if (!GetControlValueB(IDC_Enable) || !GetControlValueB(IDC_SetTray)) return;
+        TNOTIFYICONDATA2& icon = ps.TrayIcon;
+        if (!icon.cbSize || icon.Wnd != plugin.hwndParent)
+            return; // never added: nothing to restore
+        // The record still holds the current tooltip; nothing is removed first, the icon is gone.
+        icon.uFlags = NIF_ICON | NIF_TIP | NIF_MESSAGE;
+        Desktop.Shell_NotifyIconA(NIM_ADD, IconRecord());
+        icon.uFlags = NIF_TIP;
+    } catch (...) {
+    }
+}
+
 void OnTrayMessage(LPARAM lParam) {
     if (!GetControlValueB(IDC_SetTray)) return;
     switch (LOWORD(lParam)) {

@@ -51,5 +51,11 @@ void SetToolTipText(const std::string& text);
 // A mouse event of the icon, as reported to Winamp's main window (WindowProc's tray branch).
 void OnTrayMessage(LPARAM lParam);
 
+// Explorer (re)started and broadcast "TaskbarCreated": every icon is gone from the notification
+// area. The plugin's is added again, with its current tooltip, when it is meant to be shown.
+void OnTaskbarCreated();
+// The registered number of "TaskbarCreated" (0 until the library is loaded).
+UINT TaskbarCreatedMessage();
+
 // Puts the tray text of the last update into the icon's tooltip (end of each update).
 void RefreshTrayTip();

@@ -147,6 +147,11 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
                                ? CallWindowProcA(lpWndProcOld, window, message, wParam, lParam)
                                : DefWindowProcA(window, message, wParam, lParam);
     if (!HookWorking()) return result;
+    // The notification area came back (Explorer restarted): only the icon is added again.
+    if (message != 0 && message == TaskbarCreatedMessage()) {
+        OnTaskbarCreated();
+        return result;
+    }
     // No failure of the plugin's own work may reach Winamp's message dispatch.
     try {
         Watch(message, wParam, lParam);

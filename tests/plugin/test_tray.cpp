@@ -295,3 +295,27 @@ TEST_F(TrayTest, LeftClickBringsWinampForwardAndOtherEventsDoNothing) {
     OnTrayMessage(MAKELPARAM(WM_LBUTTONUP, 7));
     ExpectCalls({{Foreground, Host()}});
 }
+
+// Explorer restarted: the icon is added again with the tooltip it had, and nothing else happens;
+// without the tray option nothing at all.
+TEST_F(TrayTest, TaskbarCreatedAddsTheIconAgainWithItsTooltip) {
+    init();
+    ps.DlgControlsV[IDC_SetTray] = "1";
+    config_apply();
+    ps.Tray = "Кино - Группа крови";
+    RefreshTrayTip();
+    rec = {};
+    SendMessageA(host.hwnd(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    ExpectCalls({{ShellNotify, NIM_ADD}});
+    ASSERT_EQ(1u, rec.icons.size());
+    EXPECT_EQ("Кино - Группа крови", Tip(rec.icons[0]));
+    EXPECT_EQ(UINT{NIF_ICON | NIF_TIP | NIF_MESSAGE}, rec.icons[0].uFlags);
+    EXPECT_EQ(dwTRAY_MSG, rec.icons[0].uCallbackMessage);
+
+    ps.DlgControlsV[IDC_SetTray] = "0";
+    config_apply();
+    rec = {};
+    SendMessageA(host.hwnd(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    ExpectCalls({});
+    quit();
+}
