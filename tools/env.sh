@@ -192,11 +192,12 @@ lumtra_runnable_presets() {
     fi
 }
 
+# Says so when 32-bit code cannot run here, with what the tool does instead ($1).
 lumtra_say_no_32bit() {
     lumtra_runs_32bit_code && return 0
     echo "NOTE: this machine's kernel refuses 32-bit code (a far call into its 32-bit code segment"
-    echo "faults: ia32 emulation is off), so Wine cannot run any 32-bit Windows program here. The"
-    echo "win32 build is made and its files are checked, but its programs are not run."
+    echo "faults: ia32 emulation is off), so Wine cannot run any 32-bit Windows program here."
+    echo "${1:-The win32 build is made and its files are checked, but its programs are not run.}"
 }
 
 LUMTRA_XVFB_PID=
