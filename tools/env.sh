@@ -49,10 +49,12 @@ lumtra_enter_namespace() {
     exec sudo --preserve-env unshare --mount --propagation private -- "$0" "$@"
 }
 
+# The demo needs neither the setup compiler nor the archive reader of the tests.
 lumtra_packages_missing() {
     local need=(x86_64-w64-mingw32-g++-posix i686-w64-mingw32-g++-posix cmake ninja Xvfb xauth
-        bsdtar /usr/lib/llvm-14/bin/llvm-windres /usr/src/googletest/CMakeLists.txt python3
-        debootstrap unshare makensis)
+        /usr/lib/llvm-14/bin/llvm-windres /usr/src/googletest/CMakeLists.txt python3 debootstrap
+        unshare)
+    [[ ${1:-} == demo ]] || need+=(bsdtar makensis)
     local x
     for x in "${need[@]}"; do
         if [[ $x == /* ]]; then [[ -e $x ]] || return 0; else command -v "$x" >/dev/null || return 0; fi
@@ -60,15 +62,18 @@ lumtra_packages_missing() {
     return 1
 }
 
-# Installs the toolchain when something is missing; a no-op (and fast) when all is there.
+# Installs the toolchain when something is missing; a no-op (and fast) when all is there. With
+# "demo", only what tools/demo needs.
 lumtra_ensure_packages() {
-    lumtra_packages_missing || return 0
+    lumtra_packages_missing "${1:-}" || return 0
     lumtra_need_root || return 1
-    echo "Installing the toolchain (mingw-w64, Xvfb, googletest, llvm-14, debootstrap, nsis)..."
+    local packages=(mingw-w64 xvfb xauth googletest llvm-14 cmake ninja-build python3 debootstrap
+        util-linux)
+    [[ ${1:-} == demo ]] || packages+=(libarchive-tools nsis)
+    echo "Installing the toolchain (${packages[*]})..."
     export DEBIAN_FRONTEND=noninteractive
     lumtra_sudo apt-get update -q
-    lumtra_sudo apt-get install -y -q --no-install-recommends mingw-w64 xvfb xauth googletest \
-        llvm-14 libarchive-tools cmake ninja-build python3 debootstrap util-linux nsis
+    lumtra_sudo apt-get install -y -q --no-install-recommends "${packages[@]}"
 }
 
 # A system Wine that can run both builds: version 9 or later with its 32-bit Windows side.
