@@ -122,6 +122,9 @@ void SetText() {
                                             ? StoreStatuses(forms)
                                             : std::vector<bool>(forms.wwCounter, true);
 
+    if (GetControlValueB(IDC_SaveRestore))
+        NoteIntended(forms, mayChange, text.picture, text.status, text.longStatus);
+
     TRnQMains mains;
     for (int i = 0; i < forms.wwCounter && !work.Ended(); ++i) {
         const HWND form = forms.windows[static_cast<size_t>(i)];

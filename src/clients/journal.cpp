@@ -156,12 +156,14 @@ bool WriteJournal(const std::vector<TQIPState>& entries) {
     DWORD error = ok ? 0 : GetLastError();
     if (ok) {
         DWORD written = 0;
+        // No flush to the disk: what guards the user here is a Winamp that ends, not the system,
+        // and the renaming below is atomic either way. A flush at every track would cost more
+        // than the update itself.
         ok = WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-             written == text.size() && FlushFileBuffers(f);
+             written == text.size();
         if (!ok) error = GetLastError();
         CloseHandle(f);
-        if (ok && !MoveFileExA(temp.c_str(), path.c_str(),
-                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        if (ok && !MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
             ok = false;
             error = GetLastError();
         }
@@ -198,10 +200,14 @@ std::vector<TQIPState>& PendingJournalEntries() {
     return pending;
 }
 
-void SaveJournal() {
+void SaveJournal(const std::vector<HWND>& mayChange) {
     std::vector<TQIPState> entries;
-    for (const TQIPState& s : ps.SaveData)
-        if (s.wnd) entries.push_back(s);
+    for (const TQIPState& s : ps.SaveData) {
+        if (!s.wnd) continue;
+        entries.push_back(s);
+        for (HWND h : mayChange)
+            if (h == s.wnd) entries.back().changed = true;
+    }
     // Within the slots' number: the newest pending entries are kept.
     const size_t room = static_cast<size_t>(ICQClientsMaxCount + 1) - entries.size();
     if (pending.size() > room)

@@ -26,5 +26,6 @@ std::vector<TQIPState> ReadJournal();
 // Entries read from the journal that no slot holds yet: their clients may still start. Kept with
 // the slots, within their number, and written with them.
 std::vector<TQIPState>& PendingJournalEntries();
-// The held slots and the pending entries, written now.
-void SaveJournal();
+// The held slots and the pending entries, written now. The slots of mayChange are written as
+// changed: the plugin is about to change them.
+void SaveJournal(const std::vector<HWND>& mayChange = {});

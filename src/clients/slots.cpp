@@ -189,14 +189,34 @@ void TakeOverFromJournal() {
     if (RestoreSlots(work, due)) SaveJournal();
 }
 
+void NoteIntended(const TWindowsAr& forms, const std::vector<bool>& mayChange, int32_t picture,
+                  const std::string& status, const std::string& longStatus) {
+    std::vector<HWND> intended;
+    for (int i = 0; i < forms.wwCounter; ++i) {
+        TQIPState* s = SlotOf(forms.windows[static_cast<size_t>(i)]);
+        if (!s || !mayChange[static_cast<size_t>(i)]) continue;
+        const int32_t pic = GetControlValueB(IDC_SetPicture) ? picture : s->setPic;
+        const std::string& st = GetControlValueB(IDC_SetStatus) ? status : s->setStatus;
+        const std::string& lg = GetControlValueB(IDC_SetLongStatus) ? longStatus : s->setLongStatus;
+        if (s->changed && s->setPic == pic && s->setStatus == st && s->setLongStatus == lg)
+            continue;
+        s->setPic = pic;
+        s->setStatus = st;
+        s->setLongStatus = lg;
+        intended.push_back(s->wnd);
+    }
+    if (intended.empty()) return; // a steady update writes nothing
+    SaveJournal(intended);
+}
+
 void NoteChanged(HWND form, int32_t picture, const std::string& status,
                  const std::string* longStatus) {
     TQIPState* s = SlotOf(form);
     if (!s) return;
     // A long status left alone is taken to be the one stored: the plugin does not read it then.
     const std::string& longShown = longStatus ? *longStatus : s->prevLongStatus;
-    const bool news = !s->changed || s->setPic != picture || s->setStatus != status ||
-                      s->setLongStatus != longShown;
+    // What the update announced before it began is no news; a first change always is.
+    const bool news = !s->changed || s->setStatus != status || s->setLongStatus != longShown;
     s->changed = true;
     s->setPic = picture;
     s->setStatus = status;

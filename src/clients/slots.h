@@ -17,6 +17,11 @@ std::vector<bool> StoreStatuses(const TWindowsAr& forms);
 // freed when its form is gone, was never changed or got its status back; a restore that could
 // not be completed (a client that does not answer) keeps its slot for the next restore.
 void RestoreStatuses();
+// Before the forms are changed: the journal learns, in one write, what this update is about to
+// set on every stored form it may change, so that a Winamp that ends during the update leaves
+// them known.
+void NoteIntended(const TWindowsAr& forms, const std::vector<bool>& mayChange, int32_t picture,
+                  const std::string& status, const std::string& longStatus);
 // Takes over, at init, the slots the journal names whose clients still run and show the plugin's
 // last texts (Winamp ended without quit, or a client restarted with the plugin's text), and puts
 // their statuses back at once. Entries it cannot use stay pending for their clients.
