@@ -84,9 +84,10 @@ TStatusWindow GetChilds(HWND wind, HWND parent) {
 }
 
 bool ControlsIntact(HWND form, const TStatusWindow& c) {
-    // Asked of the system itself, not of the update's memo: the point is what changed since.
+    // Asked of the system itself, not of the update's memo: the point is what changed since. A
+    // window that is gone is nobody's child; one request per control.
     for (HWND h : {c.wStatus, c.wLongStatus, c.wOK, c.wCombo})
-        if (h && (!IsWindow(h) || !IsChild(form, h))) return false;
+        if (h && !IsChild(form, h)) return false;
     return true;
 }
 
