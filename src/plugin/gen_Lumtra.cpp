@@ -134,7 +134,10 @@ void quit() {
     // Without init the settings were never read: writing them would put the built-in defaults
     // over the user's file.
     if (!started || stopped) return;
-    config_write();
+    if (const DWORD error = config_write())
+        OutputDebugStringA(("gen_Lumtra: the settings could not be stored in " + IniFileName() +
+                            " (error " + std::to_string(error) + "); the file is as it was\n")
+                               .c_str());
     ps.DlgControlsV[IDC_Enable] = Value2ValueText(false);
     config_apply();
     try {

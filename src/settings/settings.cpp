@@ -5,6 +5,8 @@
 #include "support/owners.h"
 #include "support/supportLumtra.h"
 
+#include <vector>
+
 std::string GetControlValueT(int id, const std::string& value) {
     switch (DlgControlsTypes(id)) {
     case DlgControlTypeStr:
@@ -80,9 +82,117 @@ std::string SectionOf(const std::string& language) {
     return std::string(AppName) + "_" + language;
 }
 
-void Write(const std::string& section, const std::string& key, const std::string& value,
-           const std::string& file) {
-    WritePrivateProfileStringA(section.c_str(), key.c_str(), IniQuote(value).c_str(), file.c_str());
+// ---- the whole file, edited in memory and written once
+
+// The file's lines without their line ends, and where each section begins.
+struct TIniLines {
+    std::vector<std::string> lines;
+};
+
+std::string Trimmed(const std::string& s) {
+    size_t a = 0, b = s.size();
+    while (a < b && (s[a] == ' ' || s[a] == '\t'))
+        ++a;
+    while (b > a && (s[b - 1] == ' ' || s[b - 1] == '\t'))
+        --b;
+    return s.substr(a, b - a);
+}
+
+// The profile functions compare section and key names without regard to case.
+bool SameName(const std::string& a, const std::string& b) {
+    return sStrCompareText(a, b) == 0;
+}
+
+// The section's name when the line heads one, else empty.
+std::string SectionHeading(const std::string& line) {
+    const std::string t = Trimmed(line);
+    if (t.size() < 2 || t.front() != '[') return {};
+    const size_t close = t.find(']');
+    return close == std::string::npos ? std::string() : Trimmed(t.substr(1, close - 1));
+}
+
+TIniLines ReadLines(const std::string& file) {
+    TIniLines r;
+    HANDLE f = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return r;
+    std::string text;
+    const DWORD size = GetFileSize(f, nullptr);
+    if (size != INVALID_FILE_SIZE) {
+        text.resize(size);
+        DWORD read = 0;
+        if (!ReadFile(f, text.data(), size, &read, nullptr)) read = 0;
+        text.resize(read);
+    }
+    CloseHandle(f);
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(at, end - at);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        r.lines.push_back(std::move(line));
+        at = end + 1;
+    }
+    return r;
+}
+
+// One section of the file, found once: the keys of a save are put into it one after another.
+struct TIniSection {
+    TIniLines& file;
+    size_t heading; // index of its heading line
+    size_t end;     // one past its last line
+};
+
+TIniSection FindOrAddSection(TIniLines& f, const std::string& name) {
+    for (size_t i = 0; i < f.lines.size(); ++i) {
+        if (!SameName(SectionHeading(f.lines[i]), name)) continue;
+        size_t end = i + 1;
+        while (end < f.lines.size() && SectionHeading(f.lines[end]).empty())
+            ++end;
+        // Keys follow the section's last key, not the blank lines that end it.
+        while (end > i + 1 && Trimmed(f.lines[end - 1]).empty())
+            --end;
+        return {f, i, end};
+    }
+    f.lines.push_back("[" + name + "]");
+    return {f, f.lines.size() - 1, f.lines.size()};
+}
+
+void SetKey(TIniSection& s, const std::string& key, const std::string& value) {
+    const std::string line = key + "=" + IniQuote(value);
+    auto& lines = s.file.lines;
+    for (size_t i = s.heading + 1; i < s.end; ++i) {
+        const size_t eq = lines[i].find('=');
+        if (eq != std::string::npos && SameName(Trimmed(lines[i].substr(0, eq)), key)) {
+            lines[i] = line;
+            return;
+        }
+    }
+    lines.insert(lines.begin() + static_cast<ptrdiff_t>(s.end), line);
+    ++s.end;
+}
+
+// Written to a temporary file in the same folder and put in place at once: a crash or a full disk
+// meanwhile leaves the previous file whole. The error, when there is one, is returned.
+DWORD WriteWhole(const std::string& file, const TIniLines& f) {
+    std::string text;
+    for (const std::string& line : f.lines)
+        text += line + "\r\n";
+    const std::string temp = file + ".new";
+    HANDLE h = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return GetLastError();
+    DWORD written = 0, error = 0;
+    if (!WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
+        written != text.size() || !FlushFileBuffers(h))
+        error = GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
+    CloseHandle(h);
+    if (!error && !MoveFileExA(temp.c_str(), file.c_str(),
+                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        error = GetLastError();
+    if (error) DeleteFileA(temp.c_str());
+    return error;
 }
 } // namespace
 
@@ -104,15 +214,19 @@ void Load2(TPS& record, const std::string& fileName, const std::string& language
     record.PlayState = PlayStateTexts(record.DlgControlsC[IDC_VirtPlayState]);
 }
 
-void Save2(const TPS& record, const std::string& fileName, const std::string& language) {
-    Write(AppName, DlgControlsNames(IDC_Lang), language, fileName);
-    const std::string section = SectionOf(language);
+DWORD Save2(const TPS& record, const std::string& fileName, const std::string& language) {
+    // Other languages' sections and keys the plugin does not know stay as they were.
+    TIniLines f = ReadLines(fileName);
+    TIniSection main = FindOrAddSection(f, AppName);
+    SetKey(main, DlgControlsNames(IDC_Lang), language);
+    TIniSection section = FindOrAddSection(f, SectionOf(language));
     for (int id = DlgControlsFirst; id <= DlgControlsLast; ++id)
-        Write(section, std::string(DlgControlsNames(id)) + DlgININameValue, record.DlgControlsV[id],
-              fileName);
+        SetKey(section, std::string(DlgControlsNames(id)) + DlgININameValue,
+               record.DlgControlsV[id]);
     for (int id = DlgControlsFirst; id <= DlgControlsLast; ++id)
-        Write(section, std::string(DlgControlsNames(id)) + DlgININameCaption,
-              record.DlgControlsC[id], fileName);
+        SetKey(section, std::string(DlgControlsNames(id)) + DlgININameCaption,
+               record.DlgControlsC[id]);
+    return WriteWhole(fileName, f);
 }
 
 void config_read() {
@@ -130,9 +244,11 @@ void config_read() {
     }
 }
 
-void config_write() {
+DWORD config_write() {
+    DWORD error = ERROR_NOT_ENOUGH_MEMORY;
     try {
-        Save2(ps, IniFileName(), GetControlValueT(IDC_Lang));
+        error = Save2(ps, IniFileName(), GetControlValueT(IDC_Lang));
     } catch (...) {
     }
+    return error;
 }

@@ -35,9 +35,11 @@ bool GetControlValueB(int id, const std::string& value);
 
 std::string IniFileName();
 void config_read();
-void config_write();
+// Writes the settings: the whole file at once, put in place atomically. 0, or the system's error
+// when they could not be stored (the file is then as it was).
+DWORD config_write();
 void Load2(TPS& record, const std::string& fileName, const std::string& language);
-void Save2(const TPS& record, const std::string& fileName, const std::string& language);
+DWORD Save2(const TPS& record, const std::string& fileName, const std::string& language);
 
 // Fills defPS from the built-in tables (library load).
 void InitDefaults();

@@ -144,11 +144,32 @@ TEST_F(SettingsTest, AnAbsurdLangOnlyNamesASection) {
     EXPECT_EQ(DefValues()[IDC_Tray], ps.DlgControlsV[IDC_Tray]);
 }
 
-TEST_F(SettingsTest, StoringOneLanguageLeavesTheOthersAlone) {
-    WriteFileBytes(ini, "[Winamp to ICQ client status_English]\r\nEnable.Caption=Enabled\r\n");
+TEST_F(SettingsTest, StoringOneLanguageLeavesTheOthersAndUnknownKeysAlone) {
+    const std::string english =
+        "[Winamp to ICQ client status_English]\r\nEnable.Caption=Enabled\r\n";
+    WriteFileBytes(ini, english + "[Winamp to ICQ client status_Russian]\r\n; a note\r\n"
+                                  "Later.Value=kept\r\nDelayV.Value=7\r\n");
     config_read();
-    config_write();
-    EXPECT_NE(std::string::npos, ReadFileBytes(ini).find("Enable.Caption=Enabled"));
+    ASSERT_EQ(0u, config_write());
+    const std::string once = ReadFileBytes(ini);
+    EXPECT_EQ(0u, once.find(english + "[Winamp to ICQ client status_Russian]\r\n; a note\r\n"
+                                      "Later.Value=kept\r\nDelayV.Value=7\r\n"))
+        << "the value stays where it stood, the rest is appended to its section";
+    EXPECT_NE(std::string::npos, once.find("[Winamp to ICQ client status]\r\nLang=Russian\r\n"));
+    ASSERT_EQ(0u, config_write());
+    EXPECT_EQ(once, ReadFileBytes(ini)) << "a second store changes no byte";
+}
+
+// The file cannot be put in place: the store says so, and the file is as it was.
+TEST_F(SettingsTest, AStoreThatCannotBeWrittenSaysSoAndKeepsTheFile) {
+    const std::string before = "[Winamp to ICQ client status_Russian]\r\nDelayV.Value=5\r\n";
+    WriteFileBytes(ini, before);
+    config_read();
+    ps.DlgControlsV[IDC_DelayV] = "2";
+    ASSERT_TRUE(CreateDirectoryA((ini + ".new").c_str(), nullptr)); // where the new file would go
+    EXPECT_NE(0u, config_write());
+    RemoveDirectoryA((ini + ".new").c_str());
+    EXPECT_EQ(before, ReadFileBytes(ini));
 }
 
 TEST(SettingsAccessors, ReadValuesByTheKindOfTheirControl) {
