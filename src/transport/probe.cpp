@@ -4,17 +4,45 @@
 #include <memory>
 
 namespace {
+// A lock held for a few instructions at a time. The prober can be ended from outside at any
+// moment, even while it holds the lock; a critical section would then keep Winamp's thread
+// waiting for ever. A lock whose holder has ended is taken over instead.
 class TLock {
   public:
-    TLock() { InitializeCriticalSection(&cs_); }
-    ~TLock() { DeleteCriticalSection(&cs_); }
+    TLock() = default;
     TLock(const TLock&) = delete;
     TLock& operator=(const TLock&) = delete;
-    void Enter() { EnterCriticalSection(&cs_); }
-    void Leave() { LeaveCriticalSection(&cs_); }
+    void Enter() {
+        const auto me = static_cast<LONG>(GetCurrentThreadId());
+        if (owner_ == me) {
+            ++depth_;
+            return;
+        }
+        for (DWORD spins = 1;; ++spins) {
+            if (InterlockedCompareExchange(&owner_, me, 0) == 0) break;
+            if (spins % 64 != 0) continue;
+            const LONG holder = owner_;
+            if (holder && HolderEnded(static_cast<DWORD>(holder)) &&
+                InterlockedCompareExchange(&owner_, me, holder) == holder)
+                break;
+            Sleep(spins < 4096 ? 0 : 1);
+        }
+        depth_ = 1;
+    }
+    void Leave() {
+        if (--depth_ == 0) InterlockedExchange(&owner_, 0);
+    }
 
   private:
-    CRITICAL_SECTION cs_;
+    static bool HolderEnded(DWORD thread) {
+        HANDLE h = OpenThread(SYNCHRONIZE, FALSE, thread);
+        if (!h) return true; // no such thread any more
+        const bool ended = WaitForSingleObject(h, 0) == WAIT_OBJECT_0;
+        CloseHandle(h);
+        return ended;
+    }
+    volatile LONG owner_ = 0;
+    int depth_ = 0; // the holder's own count
 };
 
 class TLocked {
