@@ -160,6 +160,8 @@ void RestoreStatuses() {
 void TakeOverFromJournal() {
     auto& pending = PendingJournalEntries();
     pending = ReadJournal();
+    // A second init finds its own slots in the journal: those are held already.
+    std::erase_if(pending, [](const TQIPState& e) { return SlotOf(e.wnd) != nullptr; });
     if (pending.empty()) return;
     const TClientWork work(TWorkKind::Restore);
     const TWindowMemo memo;

@@ -200,6 +200,7 @@ TEST_F(SlotsTest, ASecondInitKeepsTheStoredStatuses) {
     EXPECT_EQ("Работаю", ps.SaveData[0].prevStatus);
     quit();
     EXPECT_EQ("pic=3|status=Работаю|long=дома", clients.State("q1.form").confirmed);
+    EXPECT_TRUE(ReadJournal().empty()) << "a clean quit leaves an empty journal";
 }
 
 // QIP handles the open click of the store step only after that step has looked again (on Windows
