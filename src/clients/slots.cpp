@@ -200,8 +200,9 @@ void NoteIntended(const TWindowsAr& forms, const std::vector<bool>& mayChange, i
         const int32_t pic = GetControlValueB(IDC_SetPicture) ? picture : s->setPic;
         const std::string& st = GetControlValueB(IDC_SetStatus) ? status : s->setStatus;
         const std::string& lg = GetControlValueB(IDC_SetLongStatus) ? longStatus : s->setLongStatus;
-        if (s->changed && s->setPic == pic && s->setStatus == st && s->setLongStatus == lg)
-            continue;
+        // Known already, also for a client not changed yet. The picture is no part of knowing a
+        // client again (R&Q's cannot be read back).
+        if (s->setStatus == st && s->setLongStatus == lg) continue;
         s->setPic = pic;
         s->setStatus = st;
         s->setLongStatus = lg;
