@@ -119,12 +119,10 @@ void SetText() {
     if (work.Ended()) return;
 
     // While statuses are kept, a form is changed only once its own is stored (or no slot is free).
-    const std::vector<bool> mayChange = GetControlValueB(IDC_SaveRestore)
-                                            ? StoreStatuses(forms)
-                                            : std::vector<bool>(forms.wwCounter, true);
-
-    if (GetControlValueB(IDC_SaveRestore))
-        NoteIntended(forms, mayChange, text.picture, text.status, text.longStatus);
+    const bool keep = GetControlValueB(IDC_SaveRestore);
+    const std::vector<bool> mayChange =
+        keep ? StoreStatuses(forms) : std::vector<bool>(forms.wwCounter, true);
+    if (keep) NoteIntended(forms, mayChange, text);
 
     TRnQMains mains;
     for (int i = 0; i < forms.wwCounter && !work.Ended(); ++i) {

@@ -145,9 +145,7 @@ TOutcome SetStatus_QIP(HWND wParent, const TStatusText& text) {
     if (!ClientAnswering() || !b) return CallOutcome();
     if (!ControlsIntact(wParent, c)) return TOutcome::Refused;
     // Restored at switch-off, now that it shows the plugin's status.
-    NoteChanged(wParent, GetControlValueB(IDC_SetPicture) ? text.picture : pic,
-                GetControlValueB(IDC_SetStatus) ? text.status : caption,
-                GetControlValueB(IDC_SetLongStatus) ? &text.longStatus : nullptr);
+    NoteChanged(wParent, text, pic, caption);
 
     // A form the user has open is only filled in; the confirmation is left to the user.
     const bool hidden = !IsWindowVisible(wParent);

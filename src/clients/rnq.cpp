@@ -69,8 +69,8 @@ TOutcome SetStatus_RnQ(HWND wParent, const TStatusText& text) {
     if (!ClientAnswering() || !b) return CallOutcome();
     if (!ControlsIntact(wParent, c)) return TOutcome::Refused;
     // Restored at switch-off, now that it shows the plugin's status.
-    NoteChanged(wParent, text.picture, GetControlValueB(IDC_SetStatus) ? text.status : caption,
-                GetControlValueB(IDC_SetLongStatus) ? &text.longStatus : nullptr);
+    // Its picture cannot be read: the one clicked is taken for the one shown.
+    NoteChanged(wParent, text, text.picture, caption);
 
     // Asked afresh before each confirmation: a form the user opens meanwhile is left to the user.
     const bool compatible = GetControlValueB(IDC_Compatible);

@@ -191,41 +191,50 @@ void TakeOverFromJournal() {
     if (RestoreSlots(work, due)) SaveJournal();
 }
 
-void NoteIntended(const TWindowsAr& forms, const std::vector<bool>& mayChange, int32_t picture,
-                  const std::string& status, const std::string& longStatus) {
+namespace {
+// What a form shows once the plugin has set what the settings let it set; the rest stays as given.
+TStatusText AfterSetting(const TStatusText& text, int32_t picture, const std::string& status,
+                         const std::string& longStatus) {
+    return TStatusText{GetControlValueB(IDC_SetPicture) ? text.picture : picture,
+                       GetControlValueB(IDC_SetStatus) ? text.status : status,
+                       GetControlValueB(IDC_SetLongStatus) ? text.longStatus : longStatus};
+}
+
+// Records what the form shows now in its slot; true when that is news to the journal. The picture
+// is no part of knowing a client again (R&Q's cannot be read back).
+bool Record(TQIPState& s, const TStatusText& shown) {
+    const bool news = s.setStatus != shown.status || s.setLongStatus != shown.longStatus;
+    s.setPic = shown.picture;
+    s.setStatus = shown.status;
+    s.setLongStatus = shown.longStatus;
+    return news;
+}
+} // namespace
+
+void NoteIntended(const TWindowsAr& forms, const std::vector<bool>& mayChange,
+                  const TStatusText& text) {
     std::vector<HWND> intended;
     for (int i = 0; i < forms.wwCounter; ++i) {
         TQIPState* s = SlotOf(forms.windows[static_cast<size_t>(i)]);
         if (!s || !mayChange[static_cast<size_t>(i)]) continue;
-        const int32_t pic = GetControlValueB(IDC_SetPicture) ? picture : s->setPic;
-        const std::string& st = GetControlValueB(IDC_SetStatus) ? status : s->setStatus;
-        const std::string& lg = GetControlValueB(IDC_SetLongStatus) ? longStatus : s->setLongStatus;
-        // Known already, also for a client not changed yet. The picture is no part of knowing a
-        // client again (R&Q's cannot be read back).
-        if (s->setStatus == st && s->setLongStatus == lg) continue;
-        s->setPic = pic;
-        s->setStatus = st;
-        s->setLongStatus = lg;
-        intended.push_back(s->wnd);
+        // Known already, also for a client not changed yet.
+        if (Record(*s, AfterSetting(text, s->setPic, s->setStatus, s->setLongStatus)))
+            intended.push_back(s->wnd);
     }
     if (intended.empty()) return; // a steady update writes nothing
     SaveJournal(intended);
 }
 
-void NoteChanged(HWND form, int32_t picture, const std::string& status,
-                 const std::string* longStatus) {
+void NoteChanged(HWND form, const TStatusText& text, int32_t picture, const std::string& caption) {
     TQIPState* s = SlotOf(form);
     if (!s) return;
     // A long status left alone is taken to be the one stored: the plugin does not read it then.
-    const std::string& longShown = longStatus ? *longStatus : s->prevLongStatus;
     // What the update announced before it began is no news; a first change always is.
-    const bool news = !s->changed || s->setStatus != status || s->setLongStatus != longShown;
+    const bool first = !s->changed;
     s->changed = true;
-    s->setPic = picture;
-    s->setStatus = status;
-    s->setLongStatus = longShown;
+    const bool news = Record(*s, AfterSetting(text, picture, caption, s->prevLongStatus));
     // Written before the client is changed: a Winamp that ends in between leaves it known.
-    if (news) SaveJournal();
+    if (first || news) SaveJournal();
 }
 
 int ReportUnrestored() {

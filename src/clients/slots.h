@@ -7,6 +7,7 @@
 #include <string>
 
 struct TWindowsAr;
+struct TStatusText;
 
 // Stores the status of every form not yet held in a slot (before any status is applied), and
 // says for each form, in the order of forms, whether it may be changed in this update: only one
@@ -20,16 +21,14 @@ void RestoreStatuses();
 // Before the forms are changed: the journal learns, in one write, what this update is about to
 // set on every stored form it may change, so that a Winamp that ends during the update leaves
 // them known.
-void NoteIntended(const TWindowsAr& forms, const std::vector<bool>& mayChange, int32_t picture,
-                  const std::string& status, const std::string& longStatus);
+void NoteIntended(const TWindowsAr& forms, const std::vector<bool>& mayChange,
+                  const TStatusText& text);
 // Takes over, at init, the slots the journal names whose clients still run and show the plugin's
 // last texts (Winamp ended without quit, or a client restarted with the plugin's text), and puts
 // their statuses back at once. Entries it cannot use stay pending for their clients.
 void TakeOverFromJournal();
-// The plugin is about to change this form's picture, caption or long status; the form will then
-// show this picture, caption and long status (null: the long status it had is left as it is).
-// The journal is written when that is news.
-void NoteChanged(HWND form, int32_t picture, const std::string& status,
-                 const std::string* longStatus);
+// The plugin is about to change this form's picture, caption or long status to text, where the
+// settings let it; it shows picture and caption now. The journal is written when that is news.
+void NoteChanged(HWND form, const TStatusText& text, int32_t picture, const std::string& caption);
 // Slots whose status could not be put back (said with OutputDebugStringA), at quit.
 int ReportUnrestored();
