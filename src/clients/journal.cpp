@@ -2,13 +2,13 @@
 
 #include "plugin/gen_Lumtra.h"
 #include "settings/settings.h"
+#include "support/file_text.h"
 #include "support/supportLumtra.h"
 
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 
 namespace {
 constexpr char Header[] = "gen_Lumtra stored statuses, version 1";
@@ -148,47 +148,19 @@ std::vector<TQIPState> ParseJournal(const std::string& text) {
 
 bool WriteJournal(const std::vector<TQIPState>& entries) {
     const std::string path = JournalFileName();
-    const std::string temp = path + ".new";
-    const std::string text = JournalText(entries);
-    HANDLE f = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    bool ok = f != INVALID_HANDLE_VALUE;
-    DWORD error = ok ? 0 : GetLastError();
-    if (ok) {
-        DWORD written = 0;
-        // No flush to the disk: what guards the user here is a Winamp that ends, not the system,
-        // and the renaming below is atomic either way. A flush at every track would cost more
-        // than the update itself.
-        ok = WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-             written == text.size();
-        if (!ok) error = GetLastError();
-        CloseHandle(f);
-        if (ok && !MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-            ok = false;
-            error = GetLastError();
-        }
-        if (!ok) DeleteFileA(temp.c_str());
-    }
-    if (!ok)
+    // Not made durable on the disk: what guards the user here is a Winamp that ends, not the
+    // system, and the renaming is atomic either way. A flush at every track would cost more than
+    // the update itself.
+    const DWORD error = WriteWholeFile(path, JournalText(entries), false);
+    if (error)
         Say("the journal of stored statuses " + path + " could not be written (error " +
             std::to_string(error) + "); the statuses stay stored while Winamp runs");
-    return ok;
+    return error == 0;
 }
 
 std::vector<TQIPState> ReadJournal() {
-    const std::string path = JournalFileName();
-    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return {};
     std::string text;
-    const DWORD size = GetFileSize(f, nullptr);
-    if (size != INVALID_FILE_SIZE && size <= MaxJournalBytes) {
-        text.resize(size);
-        DWORD read = 0;
-        if (!ReadFile(f, text.data(), size, &read, nullptr)) read = 0;
-        text.resize(read);
-    }
-    CloseHandle(f);
+    ReadWholeFile(JournalFileName(), text, MaxJournalBytes);
     return ParseJournal(text);
 }
 

@@ -2,6 +2,7 @@
 
 #include "plugin/gen_Lumtra.h"
 #include "settings/captions.h"
+#include "support/file_text.h"
 #include "support/owners.h"
 #include "support/supportLumtra.h"
 
@@ -89,15 +90,6 @@ struct TIniLines {
     std::vector<std::string> lines;
 };
 
-std::string Trimmed(const std::string& s) {
-    size_t a = 0, b = s.size();
-    while (a < b && (s[a] == ' ' || s[a] == '\t'))
-        ++a;
-    while (b > a && (s[b - 1] == ' ' || s[b - 1] == '\t'))
-        --b;
-    return s.substr(a, b - a);
-}
-
 // The profile functions compare section and key names without regard to case.
 bool SameName(const std::string& a, const std::string& b) {
     return sStrCompareText(a, b) == 0;
@@ -105,26 +97,16 @@ bool SameName(const std::string& a, const std::string& b) {
 
 // The section's name when the line heads one, else empty.
 std::string SectionHeading(const std::string& line) {
-    const std::string t = Trimmed(line);
+    const std::string t = Trim(line);
     if (t.size() < 2 || t.front() != '[') return {};
     const size_t close = t.find(']');
-    return close == std::string::npos ? std::string() : Trimmed(t.substr(1, close - 1));
+    return close == std::string::npos ? std::string() : Trim(t.substr(1, close - 1));
 }
 
 TIniLines ReadLines(const std::string& file) {
     TIniLines r;
-    HANDLE f = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return r;
     std::string text;
-    const DWORD size = GetFileSize(f, nullptr);
-    if (size != INVALID_FILE_SIZE) {
-        text.resize(size);
-        DWORD read = 0;
-        if (!ReadFile(f, text.data(), size, &read, nullptr)) read = 0;
-        text.resize(read);
-    }
-    CloseHandle(f);
+    ReadWholeFile(file, text);
     size_t at = 0;
     while (at < text.size()) {
         size_t end = text.find('\n', at);
@@ -151,7 +133,7 @@ TIniSection FindOrAddSection(TIniLines& f, const std::string& name) {
         while (end < f.lines.size() && SectionHeading(f.lines[end]).empty())
             ++end;
         // Keys follow the section's last key, not the blank lines that end it.
-        while (end > i + 1 && Trimmed(f.lines[end - 1]).empty())
+        while (end > i + 1 && Trim(f.lines[end - 1]).empty())
             --end;
         return {f, i, end};
     }
@@ -164,7 +146,7 @@ void SetKey(TIniSection& s, const std::string& key, const std::string& value) {
     auto& lines = s.file.lines;
     for (size_t i = s.heading + 1; i < s.end; ++i) {
         const size_t eq = lines[i].find('=');
-        if (eq != std::string::npos && SameName(Trimmed(lines[i].substr(0, eq)), key)) {
+        if (eq != std::string::npos && SameName(Trim(lines[i].substr(0, eq)), key)) {
             lines[i] = line;
             return;
         }
@@ -173,26 +155,12 @@ void SetKey(TIniSection& s, const std::string& key, const std::string& value) {
     ++s.end;
 }
 
-// Written to a temporary file in the same folder and put in place at once: a crash or a full disk
-// meanwhile leaves the previous file whole. The error, when there is one, is returned.
+// The whole file at once, put in place atomically and made durable: 0, or the system's error.
 DWORD WriteWhole(const std::string& file, const TIniLines& f) {
     std::string text;
     for (const std::string& line : f.lines)
         text += line + "\r\n";
-    const std::string temp = file + ".new";
-    HANDLE h = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return GetLastError();
-    DWORD written = 0, error = 0;
-    if (!WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
-        written != text.size() || !FlushFileBuffers(h))
-        error = GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
-    CloseHandle(h);
-    if (!error && !MoveFileExA(temp.c_str(), file.c_str(),
-                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        error = GetLastError();
-    if (error) DeleteFileA(temp.c_str());
-    return error;
+    return WriteWholeFile(file, text, true);
 }
 } // namespace
 
