@@ -1,5 +1,6 @@
 #include "clients/journal.h"
 
+#include "clients/clients.h"
 #include "plugin/gen_Lumtra.h"
 #include "settings/settings.h"
 #include "support/file_text.h"
@@ -7,6 +8,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -60,7 +62,8 @@ void Say(const std::string& what) {
 // Whether an entry read back names a client the plugin could ever have held.
 bool Usable(const TQIPState& e) {
     return e.wnd != nullptr && e.pid != 0 &&
-           (e.formClass == "TCusForm" || e.formClass == "TxStatusForm");
+           std::any_of(ICQClients.begin(), ICQClients.end(),
+                       [&](const TICQClient& c) { return c.szStatusClass == e.formClass; });
 }
 } // namespace
 

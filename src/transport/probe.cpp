@@ -1,4 +1,5 @@
 #include "transport/probe.h"
+#include "transport/ticks.h"
 
 #include <algorithm>
 #include <memory>
@@ -55,13 +56,6 @@ class TLocked {
   private:
     TLock& l_;
 };
-
-// Milliseconds left of a span that began at start; unsigned differences survive the wrap of
-// GetTickCount after 49 days.
-DWORD Left(DWORD start, DWORD span) {
-    const DWORD spent = GetTickCount() - start;
-    return spent >= span ? 0 : span - spent;
-}
 
 // Answers a probe target can have.
 enum : LONG { NotYet = 0, Answered = 1, Refused = 2, AlreadyHung = 3 };

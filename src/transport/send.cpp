@@ -1,6 +1,7 @@
 #include "transport/send.h"
 
 #include "transport/probe.h"
+#include "transport/ticks.h"
 #include "transport/window_memo.h"
 
 #include <algorithm>
@@ -10,11 +11,6 @@
 namespace {
 TClientWork::TFrame* currentFrame = nullptr; // the piece of work under way, innermost first
 TClientCall* currentCall = nullptr;
-
-DWORD Left(DWORD start, DWORD span) {
-    const DWORD spent = GetTickCount() - start;
-    return spent >= span ? 0 : span - spent;
-}
 
 bool Answering(const TClientWork::TFrame& f, DWORD t) {
     return std::find(f.answering.begin(), f.answering.end(), t) != f.answering.end();
