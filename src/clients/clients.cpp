@@ -71,7 +71,9 @@ bool Selected(HWND form, TRnQMains& mains) {
 
 std::string MainWindowTitle(HWND form) {
     TRnQMains mains;
-    const HWND main = KindOf(form) == &ICQClients[1] ? MainWindowOf(form, mains) : GetParent(form);
+    const TICQClient* kind = KindOf(form);
+    const bool rnq = kind && kind->szStatusClass == RnQClient.szStatusClass;
+    const HWND main = rnq ? MainWindowOf(form, mains) : GetParent(form);
     char title[1024] = {};
     // Another program's title is read from the system, without asking its window.
     if (main) GetWindowTextA(main, title, sizeof title);

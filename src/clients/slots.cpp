@@ -49,6 +49,12 @@ bool SameClient(const TQIPState& a, const TQIPState& b) {
     return a.formClass == b.formClass && a.mainTitle == b.mainTitle;
 }
 
+// Whether the form, as read now, shows exactly what the plugin last set on the entry's client.
+bool ShowsWhatWasSet(const TQIPState& entry, const TQIPState& shown) {
+    return entry.changed && entry.setStatus == shown.prevStatus &&
+           entry.setLongStatus == shown.prevLongStatus;
+}
+
 // A journal entry for this form, as read now: the very window (Winamp ended without quit while
 // the client ran), or a client of the same kind and main-window title that shows exactly what the
 // plugin last set there (it was restarted with the plugin's text, or re-created its form). The
@@ -59,9 +65,7 @@ bool TakeFromJournal(const TQIPState& shown, TQIPState& slot) {
     for (auto it = pending.begin(); it != pending.end(); ++it) {
         const bool sameWindow =
             it->wnd == shown.wnd && it->pid == shown.pid && it->formClass == shown.formClass;
-        const bool showsOurs = SameClient(*it, shown) && it->changed &&
-                               it->setStatus == shown.prevStatus &&
-                               it->setLongStatus == shown.prevLongStatus;
+        const bool showsOurs = SameClient(*it, shown) && ShowsWhatWasSet(*it, shown);
         if (!sameWindow && !showsOurs) continue;
         slot = *it;
         slot.wnd = shown.wnd;
@@ -181,8 +185,7 @@ void TakeOverFromJournal() {
         if (!s || SlotOf(form) || IsUnanswering(form) || !ReadShown(form, shown)) continue;
         TQIPState taken;
         if (!TakeFromJournal(shown, taken)) continue;
-        if (taken.changed && taken.setStatus == shown.prevStatus &&
-            taken.setLongStatus == shown.prevLongStatus) {
+        if (ShowsWhatWasSet(taken, shown)) {
             *s = taken;
             due.push_back(s);
         }
