@@ -2,6 +2,7 @@
 
 #include "clients/clients.h"
 #include "plugin/gen_Lumtra.h"
+#include "settings/places.h"
 #include "settings/settings.h"
 #include "support/file_text.h"
 #include "support/supportLumtra.h"
@@ -67,8 +68,19 @@ bool Usable(const TQIPState& e) {
 }
 } // namespace
 
+namespace {
+TFilePlaces JournalPlaces() {
+    return PlacesOf(".statuses.txt");
+}
+
+bool HoldsJournal(const std::string& path) {
+    std::string head;
+    return ReadWholeFile(path, head, MaxJournalBytes) && head.rfind(Header, 0) == 0;
+}
+} // namespace
+
 std::string JournalFileName() {
-    return GetModuleName(plugin.hDllInstance) + ".statuses.txt";
+    return FileToRead(JournalPlaces(), &HoldsJournal);
 }
 
 std::string JournalText(const std::vector<TQIPState>& entries) {
@@ -150,15 +162,14 @@ std::vector<TQIPState> ParseJournal(const std::string& text) {
 }
 
 bool WriteJournal(const std::vector<TQIPState>& entries) {
-    const std::string path = JournalFileName();
     // Not made durable on the disk: what guards the user here is a Winamp that ends, not the
     // system, and the renaming is atomic either way. A flush at every track would cost more than
     // the update itself.
-    const DWORD error = WriteWholeFile(path, JournalText(entries), false);
-    if (error)
-        Say("the journal of stored statuses " + path + " could not be written (error " +
-            std::to_string(error) + "); the statuses stay stored while Winamp runs");
-    return error == 0;
+    const TPlacedWrite w = WritePlaced(JournalPlaces(), JournalText(entries), false);
+    if (!w.failure.empty())
+        Say("the journal of stored statuses could not be written (" + w.failure +
+            "); the statuses stay stored while Winamp runs");
+    return w.failure.empty();
 }
 
 std::vector<TQIPState> ReadJournal() {

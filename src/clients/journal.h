@@ -8,7 +8,7 @@
 
 #include "settings/tps.h"
 
-// The library's path with ".statuses.txt" appended, beside the settings.
+// The library's path with ".statuses.txt" appended, in the folder the settings' rule picks.
 std::string JournalFileName();
 
 // The text of a journal (what is written) and its reading back. Reading is forgiving: whatever
@@ -18,8 +18,8 @@ std::string JournalText(const std::vector<TQIPState>& entries);
 std::vector<TQIPState> ParseJournal(const std::string& text);
 
 // Writes the journal whole: to a temporary file in the same folder, put in place at once, so a
-// crash meanwhile leaves the previous journal. False (and said with OutputDebugStringA) when it
-// could not be written.
+// crash meanwhile leaves the previous journal; beside the library, else in the per-user folder.
+// False (and said with OutputDebugStringA) when it could not be written.
 bool WriteJournal(const std::vector<TQIPState>& entries);
 std::vector<TQIPState> ReadJournal();
 

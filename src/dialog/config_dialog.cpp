@@ -187,13 +187,10 @@ void OnOK(HWND dlg) {
         return;
     }
     SaveDialog(dlg);
-    if (const DWORD error = config_write()) {
+    if (const std::string failure = config_write(); !failure.empty()) {
         // Told over the dialog, never passed off as stored; they still apply until Winamp quits.
-        char reason[256] = {};
-        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
-                       0, reason, sizeof reason, nullptr);
-        const std::string text = "Не удалось сохранить настройки в файл\n" + IniFileName() +
-                                 "\n\n" + reason + "\nОни действуют до выхода из Winamp.";
+        const std::string text = "Не удалось сохранить настройки:\n\n" + failure +
+                                 "\n\nОни действуют до выхода из Winamp.";
         MessageBoxA(dlg, text.c_str(), AppName, MB_OK | MB_ICONWARNING);
     }
     config_apply();

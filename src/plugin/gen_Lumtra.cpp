@@ -89,6 +89,7 @@ void LoadTimeInit() {
     stopped = false;
     framesOnStack = 0;
     PendingJournalEntries().clear();
+    ForgetSettingsPlaces();
     AllowSending();
     InitDefaults();
     plugin =
@@ -134,9 +135,10 @@ void quit() {
     // Without init the settings were never read: writing them would put the built-in defaults
     // over the user's file.
     if (!started || stopped) return;
-    if (const DWORD error = config_write())
-        OutputDebugStringA(("gen_Lumtra: the settings could not be stored in " + IniFileName() +
-                            " (error " + std::to_string(error) + "); the file is as it was\n")
+    if (const std::string failure = config_write(); !failure.empty())
+        OutputDebugStringA(("gen_Lumtra: the settings could not be stored; the files are as they "
+                            "were.\n" +
+                            failure + "\n")
                                .c_str());
     ps.DlgControlsV[IDC_Enable] = Value2ValueText(false);
     config_apply();

@@ -12,6 +12,8 @@ inline constexpr LPARAM IPC_GETPLAYLISTFILE = 211;
 inline constexpr LPARAM IPC_GETPLAYLISTTITLE = 212;
 inline constexpr LPARAM IPC_GET_HMENU = 281;
 inline constexpr LPARAM IPC_GET_EXTENDED_FILE_INFO = 290;
+// The folder that holds winamp.ini (Winamp 2.9 and later): a pointer to its ANSI path.
+inline constexpr LPARAM IPC_GETINIDIRECTORY = 335;
 inline constexpr LPARAM IPC_PLAYING_FILE = 3003;
 // A further host notification sent when a track starts.
 inline constexpr LPARAM IPC_TRACK_STARTED = 636;

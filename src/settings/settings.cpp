@@ -2,6 +2,7 @@
 
 #include "plugin/gen_Lumtra.h"
 #include "settings/captions.h"
+#include "settings/places.h"
 #include "support/file_text.h"
 #include "support/owners.h"
 #include "support/supportLumtra.h"
@@ -155,17 +156,33 @@ void SetKey(TIniSection& s, const std::string& key, const std::string& value) {
     ++s.end;
 }
 
-// The whole file at once, put in place atomically and made durable: 0, or the system's error.
-DWORD WriteWhole(const std::string& file, const TIniLines& f) {
+std::string TextOf(const TIniLines& f) {
     std::string text;
     for (const std::string& line : f.lines)
         text += line + "\r\n";
-    return WriteWholeFile(file, text, true);
+    return text;
+}
+
+// The file the settings were last read from or stored in; empty before the first read.
+std::string settingsFile;
+
+TFilePlaces SettingsPlaces() {
+    return PlacesOf(".ini");
+}
+
+// Every store names the language in the main section; an empty or foreign file does not.
+bool HoldsSettings(const std::string& file) {
+    return ReadKey(AppName, LangKeyName(), "\x01", LangReadLimit, file) != "\x01";
 }
 } // namespace
 
 std::string IniFileName() {
-    return GetModuleName(plugin.hDllInstance) + ".ini";
+    return settingsFile.empty() ? SettingsPlaces().library : settingsFile;
+}
+
+void ForgetSettingsPlaces() {
+    settingsFile.clear();
+    ForgetUserFolder();
 }
 
 void Load2(TPS& record, const std::string& fileName, const std::string& language) {
@@ -182,7 +199,7 @@ void Load2(TPS& record, const std::string& fileName, const std::string& language
     record.PlayState = PlayStateTexts(record.DlgControlsC[IDC_VirtPlayState]);
 }
 
-DWORD Save2(const TPS& record, const std::string& fileName, const std::string& language) {
+std::string Save2(const TPS& record, const std::string& fileName, const std::string& language) {
     // Other languages' sections and keys the plugin does not know stay as they were.
     TIniLines f = ReadLines(fileName);
     TIniSection main = FindOrAddSection(f, AppName);
@@ -194,7 +211,7 @@ DWORD Save2(const TPS& record, const std::string& fileName, const std::string& l
     for (int id = DlgControlsFirst; id <= DlgControlsLast; ++id)
         SetKey(section, std::string(DlgControlsNames(id)) + DlgININameCaption,
                record.DlgControlsC[id]);
-    return WriteWhole(fileName, f);
+    return TextOf(f);
 }
 
 void config_read() {
@@ -203,20 +220,24 @@ void config_read() {
         const auto slots = ps.SaveData;
         ps = defPS;
         ps.SaveData = slots;
-        const std::string file = IniFileName();
+        FindUserFolder();
+        settingsFile = FileToRead(SettingsPlaces(), &HoldsSettings);
         std::string language = ReadKey(AppName, LangKeyName(), defPS.DlgControlsV[IDC_Lang].c_str(),
-                                       LangReadLimit, file);
+                                       LangReadLimit, settingsFile);
         if (language.empty()) language = "Default";
-        Load2(ps, file, language);
+        Load2(ps, settingsFile, language);
     } catch (...) {
     }
 }
 
-DWORD config_write() {
-    DWORD error = ERROR_NOT_ENOUGH_MEMORY;
+std::string config_write() {
     try {
-        error = Save2(ps, IniFileName(), GetControlValueT(IDC_Lang));
+        const std::string file = IniFileName();
+        const TPlacedWrite w =
+            WritePlaced(SettingsPlaces(), Save2(ps, file, GetControlValueT(IDC_Lang)), true);
+        if (w.failure.empty()) settingsFile = w.path;
+        return w.failure;
     } catch (...) {
+        return IniFileName() + ": " + SystemErrorText(ERROR_NOT_ENOUGH_MEMORY);
     }
-    return error;
 }

@@ -1,4 +1,4 @@
-// The 27 settings, their defaults, the typed accessors and the INI file beside the library.
+// The 27 settings, their defaults, the typed accessors and the INI file that holds them.
 #pragma once
 #include <string>
 
@@ -33,13 +33,17 @@ std::string GetControlValueT(int id, const std::string& value);
 bool GetControlValueB(int id);
 bool GetControlValueB(int id, const std::string& value);
 
+// The file that holds the settings: the one read at init or last stored in.
 std::string IniFileName();
+void ForgetSettingsPlaces(); // as at library load
 void config_read();
-// Writes the settings: the whole file at once, put in place atomically. 0, or the system's error
-// when they could not be stored (the file is then as it was).
-DWORD config_write();
+// Stores the settings: the whole file at once, put in place atomically, beside the library or,
+// where that cannot be written, in the per-user folder. Empty, or, when they could not be stored
+// anywhere, each file tried and why (the files are then as they were).
+std::string config_write();
 void Load2(TPS& record, const std::string& fileName, const std::string& language);
-DWORD Save2(const TPS& record, const std::string& fileName, const std::string& language);
+// The text of fileName with the record's settings put in under language.
+std::string Save2(const TPS& record, const std::string& fileName, const std::string& language);
 
 // Fills defPS from the built-in tables (library load).
 void InitDefaults();

@@ -3,6 +3,7 @@
 #include "common/files.h"
 #include "clients/journal.h"
 #include "plugin/gen_Lumtra.h"
+#include "settings/places.h"
 #include "settings/settings.h"
 #include "support/desktop.h"
 
@@ -20,14 +21,21 @@ void PluginTest::SetUp() {
     Desktop.Shell_NotifyIconA = &QuietTray;
     plugin.hDllInstance = GetModuleHandleA(nullptr);
     ini = IniFileName();
-    DeleteFileIfAny(ini);
-    DeleteFileIfAny(JournalFileName());
+    DeleteOwnFiles();
+}
+
+// Beside the library and in the per-user folder.
+void PluginTest::DeleteOwnFiles() {
+    for (const char* ending : {".ini", ".statuses.txt"}) {
+        const TFilePlaces places = PlacesOf(ending);
+        DeleteFileIfAny(places.library);
+        if (!places.user.empty()) DeleteFileIfAny(places.user);
+    }
 }
 
 void PluginTest::TearDown() {
     // A test that left the hook in place must not leave it pointing at a dead window.
     lpWndProcOld = nullptr;
     Desktop = RealDesktop();
-    DeleteFileIfAny(ini);
-    DeleteFileIfAny(JournalFileName());
+    DeleteOwnFiles();
 }

@@ -7,5 +7,6 @@ class PluginTest : public ::testing::Test {
   protected:
     void SetUp() override;
     void TearDown() override;
+    static void DeleteOwnFiles();
     std::string ini;
 };

@@ -4,6 +4,7 @@
 #include "common/files.h"
 #include "common/plugin_fixture.h"
 #include "settings/captions.h"
+#include "settings/places.h"
 #include "settings/settings.h"
 #include "support/supportLumtra.h"
 
@@ -150,26 +151,63 @@ TEST_F(SettingsTest, StoringOneLanguageLeavesTheOthersAndUnknownKeysAlone) {
     WriteFileBytes(ini, english + "[Winamp to ICQ client status_Russian]\r\n; a note\r\n"
                                   "Later.Value=kept\r\nDelayV.Value=7\r\n");
     config_read();
-    ASSERT_EQ(0u, config_write());
+    ASSERT_EQ("", config_write());
     const std::string once = ReadFileBytes(ini);
     EXPECT_EQ(0u, once.find(english + "[Winamp to ICQ client status_Russian]\r\n; a note\r\n"
                                       "Later.Value=kept\r\nDelayV.Value=7\r\n"))
         << "the value stays where it stood, the rest is appended to its section";
     EXPECT_NE(std::string::npos, once.find("[Winamp to ICQ client status]\r\nLang=Russian\r\n"));
-    ASSERT_EQ(0u, config_write());
+    ASSERT_EQ("", config_write());
     EXPECT_EQ(once, ReadFileBytes(ini)) << "a second store changes no byte";
 }
 
-// The file cannot be put in place: the store says so, and the file is as it was.
-TEST_F(SettingsTest, AStoreThatCannotBeWrittenSaysSoAndKeepsTheFile) {
+// The library's folder cannot take the file (as Program Files for a normal user): the settings go
+// to the per-user file, which the next start reads; once the library's folder can be written
+// again, a store there removes the per-user file it supersedes. Where neither can be written,
+// the store says which files and why, and both are as they were.
+TEST_F(SettingsTest, AStoreGoesWhereItCanAndTheNextReadFindsIt) {
+    const std::string user = PlacesOf(".ini").user;
+    ASSERT_FALSE(user.empty());
     const std::string before = "[Winamp to ICQ client status_Russian]\r\nDelayV.Value=5\r\n";
     WriteFileBytes(ini, before);
     config_read();
     ps.DlgControlsV[IDC_DelayV] = "2";
     ASSERT_TRUE(CreateDirectoryA((ini + ".new").c_str(), nullptr)); // where the new file would go
-    EXPECT_NE(0u, config_write());
-    RemoveDirectoryA((ini + ".new").c_str());
+    EXPECT_EQ("", config_write());
     EXPECT_EQ(before, ReadFileBytes(ini));
+    EXPECT_EQ(user, IniFileName());
+    config_read();
+    EXPECT_EQ("2", ps.DlgControlsV[IDC_DelayV]) << "read back from " << IniFileName();
+
+    ps.DlgControlsV[IDC_DelayV] = "3";
+    ASSERT_TRUE(CreateDirectoryA((user + ".new").c_str(), nullptr));
+    const std::string stored = ReadFileBytes(user);
+    const std::string failure = config_write();
+    RemoveDirectoryA((user + ".new").c_str());
+    EXPECT_NE(std::string::npos, failure.find(ini + ": ")) << failure;
+    EXPECT_NE(std::string::npos, failure.find(user + ": ")) << failure;
+    EXPECT_EQ(before, ReadFileBytes(ini));
+    EXPECT_EQ(stored, ReadFileBytes(user));
+
+    RemoveDirectoryA((ini + ".new").c_str());
+    EXPECT_EQ("", config_write());
+    EXPECT_FALSE(FileExists(user));
+    config_read();
+    EXPECT_EQ(ini, IniFileName());
+    EXPECT_EQ("3", ps.DlgControlsV[IDC_DelayV]);
+}
+
+// Only a file that names the language counts as the per-user settings: an empty or binary one
+// leaves the file beside the library in charge.
+TEST_F(SettingsTest, AnEmptyOrForeignPerUserFileDoesNotHideTheLibrarysOne) {
+    const std::string user = PlacesOf(".ini").user;
+    WriteFileBytes(ini, "[Winamp to ICQ client status_Russian]\r\nDelayV.Value=5\r\n");
+    for (const std::string& junk : {std::string(), std::string("\x00\xff[\x01=\n", 6)}) {
+        WriteFileBytes(user, junk);
+        config_read();
+        EXPECT_EQ(ini, IniFileName());
+        EXPECT_EQ("5", ps.DlgControlsV[IDC_DelayV]);
+    }
 }
 
 TEST(SettingsAccessors, ReadValuesByTheKindOfTheirControl) {

@@ -1,0 +1,148 @@
+#include "settings/places.h"
+
+#include <shlobj.h>
+
+#include <vector>
+
+#include "plugin/gen_Lumtra.h"
+#include "plugin/host.h"
+#include "plugin/wa_ipc.h"
+#include "settings/settings.h"
+#include "support/file_text.h"
+#include "support/supportLumtra.h"
+
+namespace {
+// The per-user folder and, first, the folders that lead to it, in the order they are made.
+// Winamp's thread only.
+std::vector<std::string> userFolders;
+bool userFolderFound = false;
+
+std::string WithoutTrailingSlash(std::string path) {
+    while (path.size() > 3 && (path.back() == '\\' || path.back() == '/'))
+        path.pop_back();
+    return path;
+}
+
+bool IsFolder(const std::string& path) {
+    const DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+constexpr DWORD Readable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
+                           PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+
+// The host's answer is a pointer into this process, but a host that does not know the request
+// answers 1, and another may answer anything: it is read only where memory can be read, and only
+// up to the length a path may have.
+bool CopyPathAt(const char* text, std::string& out) {
+    if (reinterpret_cast<ULONG_PTR>(text) < 0x10000) return false; // no pointer
+    size_t i = 0;
+    while (i < MAX_PATH) {
+        MEMORY_BASIC_INFORMATION m{};
+        if (!VirtualQuery(text + i, &m, sizeof m) || m.State != MEM_COMMIT ||
+            (m.Protect & (PAGE_GUARD | PAGE_NOACCESS)) || !(m.Protect & Readable))
+            return false;
+        const char* end = static_cast<const char*>(m.BaseAddress) + m.RegionSize;
+        for (; text + i < end && i < MAX_PATH; ++i)
+            if (!text[i]) {
+                out.assign(text, i);
+                return true;
+            }
+    }
+    return false; // longer than any path
+}
+
+// The host's folder for plugin files, or empty.
+std::string HostPluginsFolder() {
+    if (defPS.WinampVer < HostIniDirectoryVersion || !plugin.hwndParent) return {};
+    std::string folder;
+    if (!CopyPathAt(reinterpret_cast<const char*>(HostQuery(IPC_GETINIDIRECTORY)), folder))
+        return {};
+    folder = WithoutTrailingSlash(folder);
+    return !folder.empty() && IsFolder(folder) ? folder : std::string();
+}
+
+std::string AppDataFolder() {
+    char path[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path)))
+        return {};
+    const std::string folder = WithoutTrailingSlash(path);
+    return IsFolder(folder) ? folder : std::string();
+}
+
+std::string LibraryName() {
+    const std::string path = GetModuleName(plugin.hDllInstance);
+    const size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+void MakeUserFolders() {
+    for (const std::string& f : userFolders)
+        CreateDirectoryA(f.c_str(), nullptr); // an existing one answers "already there"
+}
+
+bool Exists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string Failure(const std::string& path, DWORD error) {
+    return path + ": " + SystemErrorText(error);
+}
+} // namespace
+
+void FindUserFolder() {
+    userFolders.clear();
+    userFolderFound = true;
+    if (const std::string host = HostPluginsFolder(); !host.empty()) {
+        userFolders = {host + "\\Plugins"};
+    } else if (const std::string appData = AppDataFolder(); !appData.empty()) {
+        // Where Winamp itself keeps a user's files when it has a folder per user.
+        userFolders = {appData + "\\Winamp", appData + "\\Winamp\\Plugins"};
+    }
+}
+
+void ForgetUserFolder() {
+    userFolders.clear();
+    userFolderFound = false;
+}
+
+TFilePlaces PlacesOf(const std::string& ending) {
+    if (!userFolderFound) FindUserFolder();
+    TFilePlaces p{GetModuleName(plugin.hDllInstance) + ending, {}};
+    if (!userFolders.empty()) {
+        const std::string user = userFolders.back() + "\\" + LibraryName() + ending;
+        // Too long for the ANSI file functions, or the same file after all: no second place.
+        if (user.size() < MAX_PATH && sStrCompareText(user, p.library) != 0) p.user = user;
+    }
+    return p;
+}
+
+std::string FileToRead(const TFilePlaces& places, bool (*holdsData)(const std::string& path)) {
+    return !places.user.empty() && holdsData(places.user) ? places.user : places.library;
+}
+
+TPlacedWrite WritePlaced(const TFilePlaces& places, const std::string& text, bool durable) {
+    const DWORD error = WriteWholeFile(places.library, text, durable);
+    if (!error) {
+        // A per-user file left from a time the library's folder could not be written would be
+        // read at the next start instead: it goes, or, when it cannot, it is kept the same.
+        if (places.user.empty() || !Exists(places.user) || DeleteFileA(places.user.c_str()))
+            return {places.library, {}};
+        const DWORD userError = WriteWholeFile(places.user, text, durable);
+        if (!userError) return {places.library, {}};
+        return {{}, Failure(places.user, userError)};
+    }
+    if (places.user.empty()) return {{}, Failure(places.library, error)};
+    MakeUserFolders();
+    const DWORD userError = WriteWholeFile(places.user, text, durable);
+    if (!userError) return {places.user, {}};
+    return {{}, Failure(places.library, error) + "\n" + Failure(places.user, userError)};
+}
+
+std::string SystemErrorText(DWORD error) {
+    char reason[256] = {};
+    const DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, error, 0, reason, sizeof reason, nullptr);
+    const std::string text = Trim(std::string(reason, n));
+    return text.empty() ? "error " + std::to_string(error) : text;
+}

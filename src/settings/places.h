@@ -1,0 +1,40 @@
+// Where the plugin's files live. Beside the library wherever that folder can be written (an
+// existing file there keeps working as it always has); where it cannot (Program Files for a
+// normal user), in a per-user folder: the one the host names for plugin files, else one under the
+// user's application data. One rule for reading and writing keeps the two from disagreeing: the
+// per-user file is read when it holds the plugin's data, and a save beside the library removes a
+// per-user file it supersedes.
+#pragma once
+#include <windows.h>
+#include <string>
+
+// The host's version from which it answers the request for its settings folder.
+inline constexpr int32_t HostIniDirectoryVersion = 0x2900;
+
+// Works out the per-user folder for this run: asked of the host (Winamp's thread), checked, else
+// the application-data one. Before it is first called the application-data folder is used.
+void FindUserFolder();
+void ForgetUserFolder(); // as at library load
+
+// The two places of one of the plugin's files, by the ending after the library's own name
+// (".ini"). user is empty when no per-user folder is known.
+struct TFilePlaces {
+    std::string library;
+    std::string user;
+};
+TFilePlaces PlacesOf(const std::string& ending);
+
+// The file to read: the per-user one when holdsData says it holds what only the plugin writes
+// (an empty or foreign file must not hide the one beside the library), else the library's.
+std::string FileToRead(const TFilePlaces& places, bool (*holdsData)(const std::string& path));
+
+// Writes text as the whole file where it belongs (see above). On success path names where it
+// went; otherwise failure tells, in the user's words, each file tried and why.
+struct TPlacedWrite {
+    std::string path;
+    std::string failure;
+};
+TPlacedWrite WritePlaced(const TFilePlaces& places, const std::string& text, bool durable);
+
+// The system's own words for an error.
+std::string SystemErrorText(DWORD error);
