@@ -146,6 +146,23 @@ lumtra_mount_wine() {
         mount --bind "$LUMTRA_ROOT" "$root$LUMTRA_ROOT"
 }
 
+# Folders the tests of where settings live need and cannot make themselves, under
+# build/test-mounts as Wine sees it: plugins (writable), plugins-ro (the same folder through a
+# read-only bind mount: what a normal user meets under Program Files; root ignores permissions,
+# not a read-only mount) and full (a small tmpfs the tests fill to the last byte). They vanish
+# with the tool's namespace.
+lumtra_mount_test_folders() {
+    [[ -n ${LUMTRA_IN_NAMESPACE:-} ]] || return 0
+    local base="$LUMTRA_ROOT/build/test-mounts"
+    [[ -n ${LUMTRA_WINE_SYSTEM:-} ]] || base="$LUMTRA_WINE_CHROOT$base"
+    mkdir -p "$base/plugins" "$base/plugins-ro" "$base/full" || return 1
+    mountpoint -q "$base/plugins-ro" && return 0
+    mount --bind "$base/plugins" "$base/plugins-ro" &&
+        mount -o remount,bind,ro "$base/plugins-ro" &&
+        mount -t tmpfs -o size=16m tmpfs "$base/full" ||
+        { echo "could not mount the test folders under $base" >&2; return 1; }
+}
+
 lumtra_build() {
     local preset
     for preset in win32 win64; do

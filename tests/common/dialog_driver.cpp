@@ -35,6 +35,26 @@ void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
     if (IsWindow(dlg) && IsWindowVisible(dlg)) Click(dlg, IDCANCEL);
 }
 
+HWND messageOwner = nullptr;
+std::string messagesSeen;
+
+BOOL CALLBACK AnswerMessageBox(HWND h, LPARAM) {
+    char cls[32] = {};
+    GetClassNameA(h, cls, sizeof cls);
+    if (std::string(cls) != "#32770" || GetWindow(h, GW_OWNER) != messageOwner ||
+        !IsWindowVisible(h))
+        return TRUE;
+    char text[2048] = {};
+    GetDlgItemTextA(h, 0xFFFF, text, sizeof text); // a message box's text
+    messagesSeen += std::string(text) + "\n";
+    PostMessageA(h, WM_COMMAND, IDOK, 0);
+    return FALSE;
+}
+
+void CALLBACK OnMessageTimer(HWND, UINT, UINT_PTR, DWORD) {
+    EnumThreadWindows(GetCurrentThreadId(), &AnswerMessageBox, 0);
+}
+
 HWND Control(HWND dlg, int id) {
     return GetDlgItem(dlg, id);
 }
@@ -58,6 +78,16 @@ HWND RunDialog(const std::function<void()>& open, const std::function<void(HWND)
 
 void Click(HWND dlg, int id) {
     SendMessageA(Control(dlg, id), BM_CLICK, 0, 0);
+}
+
+std::string ClickReadingMessages(HWND dlg, int id) {
+    messageOwner = dlg;
+    messagesSeen.clear();
+    const UINT_PTR t = SetTimer(nullptr, 0, 10, &OnMessageTimer);
+    Click(dlg, id);
+    KillTimer(nullptr, t);
+    messageOwner = nullptr;
+    return messagesSeen;
 }
 
 void TypeInto(HWND dlg, int id, const std::string& text) {

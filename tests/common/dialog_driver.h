@@ -16,6 +16,9 @@ HWND RunDialog(const std::function<void()>& open, const std::function<void(HWND 
 void Click(HWND dlg, int id);                             // a mouse click on a button or check box
 void TypeInto(HWND dlg, int id, const std::string& text); // replace an edit box's text by typing
 void Choose(HWND dlg, int id, int index);                 // pick an item from an opened list
+// A click after which the plugin may put up message boxes over the dialog: each is read and
+// closed with its OK. Returns their texts, one per line.
+std::string ClickReadingMessages(HWND dlg, int id);
 
 // ---- what a user sees
 std::string ShownText(HWND dlg, int id); // a control's text (a combo box: its current text)

@@ -1,6 +1,7 @@
 #include "common/files.h"
 
 #include <windows.h>
+#include <shlobj.h>
 #include <fstream>
 #include <iterator>
 
@@ -31,4 +32,10 @@ std::string WinPath(std::string path) {
 
 bool FileExists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string AppDataPluginsFolder() {
+    char path[MAX_PATH] = {};
+    SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path);
+    return std::string(path) + "\\Winamp\\Plugins";
 }

@@ -8,3 +8,5 @@ void DeleteFileIfAny(const std::string& path);
 // A Wine path written by CMake with forward slashes, as Windows spells it.
 std::string WinPath(std::string path);
 bool FileExists(const std::string& path);
+// The per-user folder the plugin falls back to when the host names none.
+std::string AppDataPluginsFolder();

@@ -10,7 +10,8 @@ namespace {
 constexpr UINT WM_WA_IPC = WM_USER;
 constexpr LPARAM IPC_GETVERSION = 0, IPC_ISPLAYING = 104, IPC_GETOUTPUTTIME = 105,
                  IPC_GETLISTPOS = 125, IPC_GETPLAYLISTFILE = 211, IPC_GETPLAYLISTTITLE = 212,
-                 IPC_GET_HMENU = 281, IPC_GET_EXTENDED_FILE_INFO = 290, IPC_PLAYING_FILE = 3003;
+                 IPC_GET_HMENU = 281, IPC_GET_EXTENDED_FILE_INFO = 290, IPC_GETINIDIRECTORY = 335,
+                 IPC_PLAYING_FILE = 3003;
 constexpr char ClassName[] = "Winamp v1.x";
 
 struct ExtendedFileInfo {
@@ -30,6 +31,8 @@ using NotifyFn = BOOL(WINAPI*)(DWORD, PNOTIFYICONDATAA);
 LocalAllocFn realLocalAlloc = nullptr;
 LocalFreeFn realLocalFree = nullptr;
 NotifyFn realNotify = nullptr;
+using DebugFn = void(WINAPI*)(LPCSTR);
+DebugFn realDebug = nullptr;
 
 HLOCAL WINAPI CountingLocalAlloc(UINT flags, SIZE_T bytes) {
     HLOCAL h = realLocalAlloc(flags, bytes);
@@ -49,6 +52,11 @@ BOOL WINAPI RecordingNotify(DWORD message, PNOTIFYICONDATAA data) {
         lastTip[128] = 0;
     }
     return realNotify(message, data);
+}
+
+void WINAPI RecordingDebug(LPCSTR text) {
+    if (text) counts.debugOutput += text;
+    realDebug(text);
 }
 
 // Points one import of a loaded module at our own function, by name.
@@ -120,6 +128,7 @@ bool Player::Load(const std::string& dllPath) {
     PatchImport(dll_, "KERNEL32.dll", "LocalAlloc", &CountingLocalAlloc, realLocalAlloc);
     PatchImport(dll_, "KERNEL32.dll", "LocalFree", &CountingLocalFree, realLocalFree);
     PatchImport(dll_, "SHELL32.dll", "Shell_NotifyIconA", &RecordingNotify, realNotify);
+    PatchImport(dll_, "KERNEL32.dll", "OutputDebugStringA", &RecordingDebug, realDebug);
     using Get = TwinampGeneralPurposePlugin* (*)();
     auto get = reinterpret_cast<Get>(
         reinterpret_cast<void*>(GetProcAddress(dll_, "winampGetGeneralPurposePlugin")));
@@ -212,6 +221,7 @@ LRESULT Player::OnIpc(WPARAM wParam, LPARAM lParam) {
         return wParam < playlist.size() ? reinterpret_cast<LRESULT>(playlist[wParam].title.c_str())
                                         : 0;
     case IPC_GET_HMENU: return reinterpret_cast<LRESULT>(menu_);
+    case IPC_GETINIDIRECTORY: return iniDirectoryAnswer;
     case IPC_GET_EXTENDED_FILE_INFO: {
         auto* info = reinterpret_cast<ExtendedFileInfo*>(wParam);
         if (!info || !info->szFileName || !info->szMetadata || !info->szRet) return 0;

@@ -20,6 +20,7 @@ struct PluginImportCounts {
     long iconsAdded = 0;
     long iconsDeleted = 0;
     long iconsModified = 0;
+    std::string debugOutput; // what it said with OutputDebugStringA
 };
 
 class Player {
@@ -60,6 +61,9 @@ class Player {
 
     std::vector<PlayerTrack> playlist;
     int version = 0x5666;
+    // The answer to the request for the host's settings folder: a pointer to its path, or
+    // anything a host may answer (0, 1 for a request it does not know).
+    LRESULT iniDirectoryAnswer = 0;
     int playState = 1; // 1 playing, 3 paused, 0 stopped
     size_t position = 0;
 

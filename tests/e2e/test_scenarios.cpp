@@ -15,6 +15,9 @@ namespace {
 const std::string Dll = WinPath(LUMTRA_DLL);
 const std::string Ini = Dll + ".ini";
 const std::string Journal = Dll + ".statuses.txt";
+// Where a save would go when the build folder could not be written; left from another test, it
+// would be read instead of Ini.
+const std::string UserIni = AppDataPluginsFolder() + "\\gen_Lumtra.dll.ini";
 
 // What a client confirmed for playlist entry i with the scenario's templates: the "Музыка"
 // picture, "%Artist - %Title" as the caption and the playlist title as the long status.
@@ -31,6 +34,7 @@ class ScenarioTest : public ::testing::Test {
     void SetUp() override {
         DeleteFileIfAny(Ini);
         DeleteFileIfAny(Journal);
+        DeleteFileIfAny(UserIni);
         Preset("SetPicture", "1");
         Preset("SetStatus", "1");
         Preset("Status", "%Artist - %Title");

@@ -1,0 +1,166 @@
+// Where the real DLL keeps its settings when the folder it was installed in cannot be written:
+// the host's settings folder, else the user's application data; and what a full disk does.
+// The folders come from the test tools: a read-only bind mount of a writable folder (what a
+// normal user meets under Program Files) and a small tmpfs.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "common/dialog_driver.h"
+#include "common/files.h"
+#include "common/player.h"
+#include "lite/resource.h"
+
+namespace {
+const std::string Dll = WinPath(LUMTRA_DLL);
+const std::string Mounts = WinPath(LUMTRA_TEST_MOUNTS);
+const std::string Writable = Mounts + "\\plugins";    // the plugin's folder, as the setup sees it
+const std::string ReadOnly = Mounts + "\\plugins-ro"; // the same folder, as the user sees it
+const std::string Full = Mounts + "\\full";           // a small file system, filled up
+const std::string HostFolder = Mounts + "\\winamp-user";
+const std::string HostIni = HostFolder + "\\Plugins\\gen_Lumtra.dll.ini";
+const std::string AppDataIni = AppDataPluginsFolder() + "\\gen_Lumtra.dll.ini";
+
+bool Writes(const std::string& path) {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(h);
+    return true;
+}
+
+void DeletePluginFiles(const std::string& folder) {
+    for (const char* ending : {".ini", ".statuses.txt"})
+        DeleteFileIfAny(folder + "\\gen_Lumtra.dll" + ending);
+}
+
+class PlacesTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const std::string probe = "\\lumtra-probe";
+        if (!Writes(Writable + probe) || !FileExists(ReadOnly + probe) ||
+            Writes(ReadOnly + probe + "2"))
+            GTEST_SKIP() << "the test folders are not mounted under " << Mounts
+                         << ": run the tests through tools/test";
+        DeleteFileA((Writable + probe).c_str());
+        CreateDirectoryA(HostFolder.c_str(), nullptr);
+        Clean();
+        DeleteFileA((Writable + "\\gen_Lumtra.dll").c_str());
+        ASSERT_TRUE(CopyFileA(Dll.c_str(), (Writable + "\\gen_Lumtra.dll").c_str(), FALSE));
+        PresetPluginSetting(Writable + "\\gen_Lumtra.dll", "DelayV", "5");
+        PresetPluginSetting(Writable + "\\gen_Lumtra.dll", "SetTray", "0");
+        installed = ReadFileBytes(Writable + "\\gen_Lumtra.dll.ini");
+    }
+    void TearDown() override {
+        player.reset();
+        Clean();
+    }
+    static void Clean() {
+        DeletePluginFiles(Writable);
+        DeletePluginFiles(HostFolder + "\\Plugins");
+        DeletePluginFiles(AppDataPluginsFolder());
+    }
+    void Start(const std::string& dll, LRESULT hostAnswer, int version = 0x5666) {
+        player = std::make_unique<Player>();
+        player->version = version;
+        player->iniDirectoryAnswer = hostAnswer;
+        ASSERT_TRUE(player->Load(dll));
+    }
+    // Picks 2 s as the delay and presses OK: the texts of any message boxes that came up.
+    std::string ChooseDelay2AndOk() {
+        std::string told;
+        RunDialog([&] { player->Configure(); },
+                  [&](HWND dlg) {
+                      Choose(dlg, IDC_DelayV, 0);
+                      told = ClickReadingMessages(dlg, IDOK);
+                  });
+        return told;
+    }
+    std::string ShownDelay() {
+        std::string shown;
+        RunDialog([&] { player->Configure(); },
+                  [&](HWND dlg) { shown = ShownText(dlg, IDC_DelayV); });
+        return shown;
+    }
+    std::unique_ptr<Player> player;
+    std::string installed; // the settings file the setup's folder holds
+    const std::string host = HostFolder;
+};
+} // namespace
+
+TEST_F(PlacesTest, AReadOnlyFolderStoresInTheHostsFolderAndTheNextStartReadsItThere) {
+    Start(ReadOnly + "\\gen_Lumtra.dll", reinterpret_cast<LRESULT>(host.c_str()));
+    EXPECT_EQ("5", ShownDelay()) << "read from beside the library";
+    EXPECT_EQ("", ChooseDelay2AndOk());
+    EXPECT_NE(std::string::npos, ReadFileBytes(HostIni).find("DelayV.Value=2\r\n"));
+    player->Close();
+    EXPECT_EQ(installed, ReadFileBytes(Writable + "\\gen_Lumtra.dll.ini"));
+    EXPECT_FALSE(FileExists(AppDataIni));
+
+    Start(ReadOnly + "\\gen_Lumtra.dll", reinterpret_cast<LRESULT>(host.c_str()));
+    EXPECT_EQ("2", ShownDelay());
+    EXPECT_EQ("", player->imports().debugOutput);
+}
+
+// Winamp answers 1 to a request it does not know; other hosts answer anything. Only a path of an
+// existing folder from a host that knows the request counts; otherwise the user's application
+// data takes the settings.
+TEST_F(PlacesTest, AHostAnswerThatNamesNoFolderLeavesTheSettingsToTheUsersApplicationData) {
+    const std::string missing = Mounts + "\\no-such-folder";
+    const std::string tooLong = "Z:\\" + std::string(300, 'a');
+    const struct {
+        const char* what;
+        LRESULT answer;
+        int version;
+    } cases[] = {
+        {"1", 1, 0x5666},
+        {"a null pointer", 0, 0x5666},
+        {"a folder that does not exist", reinterpret_cast<LRESULT>(missing.c_str()), 0x5666},
+        {"300 characters", reinterpret_cast<LRESULT>(tooLong.c_str()), 0x5666},
+        {"a folder, from a host too old to know", reinterpret_cast<LRESULT>(host.c_str()), 0x2800},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Start(ReadOnly + "\\gen_Lumtra.dll", c.answer, c.version);
+        player->Close();
+        EXPECT_NE(std::string::npos, ReadFileBytes(AppDataIni).find("DelayV.Value=5\r\n"));
+        EXPECT_FALSE(FileExists(HostIni));
+        EXPECT_EQ(installed, ReadFileBytes(Writable + "\\gen_Lumtra.dll.ini"));
+        DeletePluginFiles(AppDataPluginsFolder());
+    }
+}
+
+// Nowhere to store them: the user is told over the dialog which files and why, quit says so
+// too, the file the user had stays whole, and the new settings apply for this run.
+TEST_F(PlacesTest, OnAFullDiskTheOldFileStaysWholeAndTheUserIsTold) {
+    const std::string dll = Full + "\\gen_Lumtra.dll", ini = dll + ".ini";
+    const std::string fullHost = Full + "\\winamp", filler = Full + "\\filler";
+    ASSERT_TRUE(CopyFileA(Dll.c_str(), dll.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA((Writable + "\\gen_Lumtra.dll.ini").c_str(), ini.c_str(), FALSE));
+    CreateDirectoryA(fullHost.c_str(), nullptr);
+    CreateDirectoryA((fullHost + "\\Plugins").c_str(), nullptr);
+    {
+        HANDLE f =
+            CreateFileA(filler.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, f);
+        const std::string chunk(64 * 1024, 'x');
+        for (DWORD size = 64 * 1024; size > 0; size /= 2) {
+            DWORD written = 0;
+            while (WriteFile(f, chunk.data(), size, &written, nullptr) && written == size) {
+            }
+        }
+        CloseHandle(f);
+    }
+    Start(dll, reinterpret_cast<LRESULT>(fullHost.c_str()));
+    const std::string told = ChooseDelay2AndOk();
+    EXPECT_NE(std::string::npos, told.find(ini + ": ")) << told;
+    EXPECT_NE(std::string::npos, told.find(fullHost + "\\Plugins\\gen_Lumtra.dll.ini: ")) << told;
+    EXPECT_EQ("2", ShownDelay()) << "applied for this run";
+    player->Close();
+    EXPECT_NE(std::string::npos, player->imports().debugOutput.find(ini + ": "))
+        << player->imports().debugOutput;
+    EXPECT_EQ(installed, ReadFileBytes(ini));
+    player.reset();
+    DeleteFileA(filler.c_str());
+    DeleteFileA(ini.c_str());
+    DeleteFileA(dll.c_str());
+}
