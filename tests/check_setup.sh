@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The setup program as a user runs it, silently, under Wine: a fake Winamp folder (winamp.exe and
 # Plugins) registered where Winamp records its folder (later only in Winamp's own uninstall
-# entry), then install, a refused install while Winamp runs, an upgrade over existing settings, a
-# folder that is not Winamp's, uninstall, and a truncated download.
+# entry), then install, a refused install while Winamp runs, an upgrade over existing settings
+# (beside the DLL and the user's own), a folder that is not Winamp's, uninstall keeping the
+# settings, uninstall told to delete them, and a truncated download.
 #
 #   check_setup.sh SETUP.exe DLL FAKE_CLIENTS.exe VERSION WORKDIR
 #
@@ -78,6 +79,11 @@ echo "  exit code $code, log: $(log | iconv -f cp1251 2>/dev/null)"
 exec 3>&-
 wait "$winamp_pid"
 
+# The user's own settings file, used where the Plugins folder cannot be written.
+user_plugins=$("$wine" winepath -u "$(w cmd /c echo '%APPDATA%')" 2>/dev/null | tr -d '\r')/Winamp/Plugins
+mkdir -p "$user_plugins"
+cp "$work/settings.ini" "$user_plugins/gen_Lumtra.dll.ini"
+
 echo "upgrade keeps the settings; Winamp found through its own uninstall entry this time"
 w reg delete 'HKCU\Software\Winamp' /f >/dev/null
 w reg add "$winamp_key" /v UninstallString /d "\"$(winpath "$winamp")\\UninstWA.exe\"" /reg:32 /f >/dev/null
@@ -85,6 +91,7 @@ run_setup || fail "setup exit code $?"
 w reg delete "$winamp_key" /reg:32 /f >/dev/null
 cmp -s "$dll" "$plugins/gen_Lumtra.dll" || fail "upgraded DLL differs from $dll"
 cmp -s "$work/settings.ini" "$plugins/gen_Lumtra.dll.ini" || fail "upgrade changed the INI file"
+cmp -s "$work/settings.ini" "$user_plugins/gen_Lumtra.dll.ini" || fail "upgrade changed the user's INI file"
 
 echo "a folder without winamp.exe: refused, nothing made"
 mkdir -p "$work/NotWinamp"
@@ -105,6 +112,18 @@ done
 [ ! -f "$plugins/gen_Lumtra-uninstall.exe" ] || fail "uninstall left the uninstaller"
 ! has_entry || fail "uninstall left the list entry"
 cmp -s "$work/settings.ini" "$plugins/gen_Lumtra.dll.ini" || fail "silent uninstall changed the INI file"
+cmp -s "$work/settings.ini" "$user_plugins/gen_Lumtra.dll.ini" || fail "silent uninstall changed the user's INI file"
+
+echo "uninstall told to delete the settings deletes both files"
+run_setup || fail "setup exit code $?"
+timeout 60 "$wine" "$(winpath "$plugins/gen_Lumtra-uninstall.exe")" /S /DELETESETTINGS >/dev/null 2>&1
+for _ in $(seq 60); do
+    [ -f "$plugins/gen_Lumtra-uninstall.exe" ] || [ -f "$plugins/gen_Lumtra.dll.ini" ] ||
+        [ -f "$user_plugins/gen_Lumtra.dll.ini" ] || break
+    sleep 0.5
+done
+[ ! -f "$plugins/gen_Lumtra.dll.ini" ] || fail "uninstall /DELETESETTINGS left the INI file"
+[ ! -f "$user_plugins/gen_Lumtra.dll.ini" ] || fail "uninstall /DELETESETTINGS left the user's INI file"
 
 echo "a truncated setup is refused by its own check"
 head -c $(($(wc -c <"$setup") - 4096)) "$setup" >"$work/truncated-setup.exe"

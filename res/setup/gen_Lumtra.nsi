@@ -32,6 +32,9 @@ BrandingText "gen_Lumtra ${VERSION}"
 !define EXIT_WINAMP_RUNNING 3
 !define EXIT_NOT_WINAMP 4
 !define EXIT_NOT_WRITABLE 5
+; Where the plugin keeps a user's settings when Winamp's Plugins folder cannot be written (the
+; Plugins folder of Winamp's own per-user folder).
+!define USER_PLUGINS "$APPDATA\Winamp\Plugins"
 
 ; "1" in the copy this setup started with administrator rights.
 Var Elevated
@@ -71,8 +74,8 @@ LangString CannotWrite ${LANG_ENGLISH} "Cannot write to $INSTDIR. Nothing was in
 LangString CannotWrite ${LANG_RUSSIAN} "Не удаётся записать в папку $INSTDIR. Ничего не установлено.$\r$\n$\r$\nВыберите другую папку или запустите установку от имени администратора."
 LangString CannotWriteLog ${LANG_ENGLISH} "cannot write to $INSTDIR, nothing installed"
 LangString CannotWriteLog ${LANG_RUSSIAN} "нельзя записать в $INSTDIR, ничего не установлено"
-LangString DeleteSettings ${LANG_ENGLISH} "Delete the plugin's settings too?$\r$\n$\r$\n$INSTDIR\gen_Lumtra.dll.ini"
-LangString DeleteSettings ${LANG_RUSSIAN} "Удалить и настройки модуля?$\r$\n$\r$\n$INSTDIR\gen_Lumtra.dll.ini"
+LangString DeleteSettings ${LANG_ENGLISH} "Delete the plugin's settings too?$\r$\n$\r$\n$INSTDIR\gen_Lumtra.dll.ini$\r$\n${USER_PLUGINS}\gen_Lumtra.dll.ini"
+LangString DeleteSettings ${LANG_RUSSIAN} "Удалить и настройки модуля?$\r$\n$\r$\n$INSTDIR\gen_Lumtra.dll.ini$\r$\n${USER_PLUGINS}\gen_Lumtra.dll.ini"
 LangString CannotDelete ${LANG_ENGLISH} "Cannot delete $INSTDIR\gen_Lumtra.dll. Close Winamp and run the uninstaller again."
 LangString CannotDelete ${LANG_RUSSIAN} "Не удаётся удалить $INSTDIR\gen_Lumtra.dll. Закройте Winamp и запустите удаление ещё раз."
 
@@ -310,6 +313,13 @@ Function un.onInit
   ${IfNot} ${Errors}
     StrCpy $Elevated 1
   ${EndIf}
+  ; Handed on to an elevated copy.
+  StrCpy $R9 ""
+  ClearErrors
+  ${GetOptions} $0 "/DELETESETTINGS" $1
+  ${IfNot} ${Errors}
+    StrCpy $R9 "/DELETESETTINGS "
+  ${EndIf}
   StrCpy $0 $INSTDIR
   Call un.CanWrite
   Pop $0
@@ -317,7 +327,7 @@ Function un.onInit
   ${AndIf} ${AtLeastWinVista}
   ${AndIf} $Elevated != 1
     ; _?= keeps the elevated copy in this folder's name; it must come last.
-    Push "/ELEVATED _?=$INSTDIR"
+    Push "/ELEVATED $R9_?=$INSTDIR"
     Call un.RunElevated
   ${EndIf}
 FunctionEnd
@@ -330,10 +340,28 @@ Section "Uninstall"
     SetErrorLevel 2
     Quit
   ${EndIf}
-  ; The settings go only when the user says so; a silent uninstall keeps them.
+  ; The settings go only when the user says so; a silent uninstall keeps them unless told with
+  ; /DELETESETTINGS. They are beside the DLL, or the current user's when that could not be
+  ; written; the journal of stored statuses goes with them.
+  SetShellVarContext current
   ${If} ${FileExists} "$INSTDIR\gen_Lumtra.dll.ini"
-    MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "$(DeleteSettings)" /SD IDNO IDNO keep
-    Delete "$INSTDIR\gen_Lumtra.dll.ini"
+  ${OrIf} ${FileExists} "${USER_PLUGINS}\gen_Lumtra.dll.ini"
+    ${GetParameters} $0
+    ClearErrors
+    ${GetOptions} $0 "/DELETESETTINGS" $1
+    ${If} ${Errors}
+      MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "$(DeleteSettings)" /SD IDNO IDNO keep
+    ${EndIf}
+    ${ForEach} $2 0 1 + 1
+      ${If} $2 = 0
+        StrCpy $3 $INSTDIR
+      ${Else}
+        StrCpy $3 "${USER_PLUGINS}"
+      ${EndIf}
+      Delete "$3\gen_Lumtra.dll.ini"
+      Delete "$3\gen_Lumtra.dll.statuses.txt"
+    ${Next}
+    RMDir "${USER_PLUGINS}" ; only when nothing else is left there
   keep:
   ${EndIf}
   Delete "$INSTDIR\${UNINSTALLER}"
