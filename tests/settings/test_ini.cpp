@@ -197,6 +197,22 @@ TEST_F(SettingsTest, AStoreGoesWhereItCanAndTheNextReadFindsIt) {
     EXPECT_EQ("3", ps.DlgControlsV[IDC_DelayV]);
 }
 
+// A settings file made read-only in a folder that can be written is not replaced behind the
+// user's back: the store goes to the per-user file, which the next start reads.
+TEST_F(SettingsTest, AReadOnlyFileIsLeftAsItIs) {
+    const std::string before = "[Winamp to ICQ client status_Russian]\r\nDelayV.Value=5\r\n";
+    WriteFileBytes(ini, before);
+    ASSERT_TRUE(SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_READONLY));
+    config_read();
+    ps.DlgControlsV[IDC_DelayV] = "2";
+    const std::string failure = config_write();
+    SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ("", failure);
+    EXPECT_EQ(before, ReadFileBytes(ini));
+    config_read();
+    EXPECT_EQ("2", ps.DlgControlsV[IDC_DelayV]) << "read back from " << IniFileName();
+}
+
 // Only a file that names the language counts as the per-user settings: an empty or binary one
 // leaves the file beside the library in charge.
 TEST_F(SettingsTest, AnEmptyOrForeignPerUserFileDoesNotHideTheLibrarysOne) {
