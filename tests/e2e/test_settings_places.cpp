@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "common/client_process.h"
 #include "common/dialog_driver.h"
 #include "common/files.h"
 #include "common/player.h"
@@ -87,14 +88,24 @@ class PlacesTest : public ::testing::Test {
 };
 } // namespace
 
+// The journal of stored statuses goes the same way: a crash would otherwise lose the user's own.
 TEST_F(PlacesTest, AReadOnlyFolderStoresInTheHostsFolderAndTheNextStartReadsItThere) {
+    FakeClientProcess qip;
+    ASSERT_TRUE(qip.running());
+    qip.Qip("q1");
+    qip.SetText("q1.edit2", "Работаю");
     Start(ReadOnly + "\\gen_Lumtra.dll", reinterpret_cast<LRESULT>(host.c_str()));
+    player->playlist = DemoPlaylist();
+    player->PlayAndSettle(0, 5);
+    const std::string journal = HostFolder + "\\Plugins\\gen_Lumtra.dll.statuses.txt";
+    EXPECT_NE(std::string::npos, ReadFileBytes(journal).find("status=Работаю\r\n"));
     EXPECT_EQ("5", ShownDelay()) << "read from beside the library";
     EXPECT_EQ("", ChooseDelay2AndOk());
     EXPECT_NE(std::string::npos, ReadFileBytes(HostIni).find("DelayV.Value=2\r\n"));
     player->Close();
     EXPECT_EQ(installed, ReadFileBytes(Writable + "\\gen_Lumtra.dll.ini"));
     EXPECT_FALSE(FileExists(AppDataIni));
+    EXPECT_NE(std::string::npos, qip.State("q1.form").confirmed.find("|status=Работаю|"));
 
     Start(ReadOnly + "\\gen_Lumtra.dll", reinterpret_cast<LRESULT>(host.c_str()));
     EXPECT_EQ("2", ShownDelay());
