@@ -94,18 +94,20 @@ TEST_F(PlacesTest, AReadOnlyFolderStoresInTheHostsFolderAndTheNextStartReadsItTh
     ASSERT_TRUE(qip.running());
     qip.Qip("q1");
     qip.SetText("q1.edit2", "Работаю");
+    qip.SetText("q1.edit1", "В офисе");
     Start(ReadOnly + "\\gen_Lumtra.dll", reinterpret_cast<LRESULT>(host.c_str()));
     player->playlist = DemoPlaylist();
     player->PlayAndSettle(0, 5);
     const std::string journal = HostFolder + "\\Plugins\\gen_Lumtra.dll.statuses.txt";
     EXPECT_NE(std::string::npos, ReadFileBytes(journal).find("status=Работаю\r\n"));
+    EXPECT_NE(std::string::npos, qip.State("q1.form").confirmed.find("Кино")) << "served";
     EXPECT_EQ("5", ShownDelay()) << "read from beside the library";
     EXPECT_EQ("", ChooseDelay2AndOk());
     EXPECT_NE(std::string::npos, ReadFileBytes(HostIni).find("DelayV.Value=2\r\n"));
     player->Close();
     EXPECT_EQ(installed, ReadFileBytes(Writable + "\\gen_Lumtra.dll.ini"));
     EXPECT_FALSE(FileExists(AppDataIni));
-    EXPECT_NE(std::string::npos, qip.State("q1.form").confirmed.find("|status=Работаю|"));
+    EXPECT_EQ("pic=0|status=Работаю|long=В офисе", qip.State("q1.form").confirmed);
 
     Start(ReadOnly + "\\gen_Lumtra.dll", reinterpret_cast<LRESULT>(host.c_str()));
     EXPECT_EQ("2", ShownDelay());
@@ -141,8 +143,14 @@ TEST_F(PlacesTest, AHostAnswerThatNamesNoFolderLeavesTheSettingsToTheUsersApplic
 }
 
 // Nowhere to store them: the user is told over the dialog which files and why, quit says so
-// too, the file the user had stays whole, and the new settings apply for this run.
+// too, the file the user had stays whole, and the new settings apply for this run. A journal
+// that cannot be written is said and changes nothing else: the client is served and restored.
 TEST_F(PlacesTest, OnAFullDiskTheOldFileStaysWholeAndTheUserIsTold) {
+    FakeClientProcess qip;
+    ASSERT_TRUE(qip.running());
+    qip.Qip("q1");
+    qip.SetText("q1.edit2", "Работаю");
+    qip.SetText("q1.edit1", "В офисе");
     const std::string dll = Full + "\\gen_Lumtra.dll", ini = dll + ".ini";
     const std::string fullHost = Full + "\\winamp", filler = Full + "\\filler";
     ASSERT_TRUE(CopyFileA(Dll.c_str(), dll.c_str(), FALSE));
@@ -162,6 +170,11 @@ TEST_F(PlacesTest, OnAFullDiskTheOldFileStaysWholeAndTheUserIsTold) {
         CloseHandle(f);
     }
     Start(dll, reinterpret_cast<LRESULT>(fullHost.c_str()));
+    player->playlist = DemoPlaylist();
+    player->PlayAndSettle(0, 5);
+    EXPECT_NE(std::string::npos, player->imports().debugOutput.find("journal"))
+        << player->imports().debugOutput;
+    EXPECT_NE(std::string::npos, qip.State("q1.form").confirmed.find("Кино")) << "served";
     const std::string told = ChooseDelay2AndOk();
     EXPECT_NE(std::string::npos, told.find(ini + ": ")) << told;
     EXPECT_NE(std::string::npos, told.find(fullHost + "\\Plugins\\gen_Lumtra.dll.ini: ")) << told;
@@ -170,6 +183,7 @@ TEST_F(PlacesTest, OnAFullDiskTheOldFileStaysWholeAndTheUserIsTold) {
     EXPECT_NE(std::string::npos, player->imports().debugOutput.find(ini + ": "))
         << player->imports().debugOutput;
     EXPECT_EQ(installed, ReadFileBytes(ini));
+    EXPECT_EQ("pic=0|status=Работаю|long=В офисе", qip.State("q1.form").confirmed);
     player.reset();
     DeleteFileA(filler.c_str());
     DeleteFileA(ini.c_str());
