@@ -66,9 +66,7 @@ bool Usable(const TQIPState& e) {
            std::any_of(ICQClients.begin(), ICQClients.end(),
                        [&](const TICQClient& c) { return c.szStatusClass == e.formClass; });
 }
-} // namespace
 
-namespace {
 TFilePlaces JournalPlaces() {
     return PlacesOf(".statuses.txt");
 }
