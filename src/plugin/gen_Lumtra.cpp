@@ -136,8 +136,8 @@ void quit() {
     // over the user's file.
     if (!started || stopped) return;
     if (const std::string failure = config_write(); !failure.empty())
-        OutputDebugStringA(("gen_Lumtra: the settings could not be stored; the files are as they "
-                            "were.\n" +
+        OutputDebugStringA(("gen_Lumtra: the settings could not be stored where the next start "
+                            "reads them.\n" +
                             failure + "\n")
                                .c_str());
     ps.DlgControlsV[IDC_Enable] = Value2ValueText(false);

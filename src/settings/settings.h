@@ -39,7 +39,7 @@ void ForgetSettingsPlaces(); // as at library load
 void config_read();
 // Stores the settings: the whole file at once, put in place atomically, beside the library or,
 // where that cannot be written, in the per-user folder. Empty, or, when they could not be stored
-// anywhere, each file tried and why (the files are then as they were).
+// where the next start reads them, each file tried and why (a file not written is as it was).
 std::string config_write();
 void Load2(TPS& record, const std::string& fileName, const std::string& language);
 // The text of fileName with the record's settings put in under language.
