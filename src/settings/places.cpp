@@ -70,8 +70,7 @@ std::string AppDataFolder() {
     return IsFolder(folder) ? folder : std::string();
 }
 
-std::string LibraryName() {
-    const std::string path = GetModuleName(plugin.hDllInstance);
+std::string FileNameOf(const std::string& path) {
     const size_t slash = path.find_last_of("\\/");
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
@@ -108,9 +107,10 @@ void ForgetUserFolder() {
 
 TFilePlaces PlacesOf(const std::string& ending) {
     if (!userFolderFound) FindUserFolder();
-    TFilePlaces p{GetModuleName(plugin.hDllInstance) + ending, {}};
+    const std::string library = GetModuleName(plugin.hDllInstance);
+    TFilePlaces p{library + ending, {}};
     if (!userFolders.empty()) {
-        const std::string user = userFolders.back() + "\\" + LibraryName() + ending;
+        const std::string user = userFolders.back() + "\\" + FileNameOf(library) + ending;
         // Too long for the ANSI file functions, or the same file after all: no second place.
         if (user.size() < MAX_PATH && sStrCompareText(user, p.library) != 0) p.user = user;
     }
