@@ -17,7 +17,10 @@ const std::string Dll = WinPath(LUMTRA_DLL);
 const std::string Mounts = WinPath(LUMTRA_TEST_MOUNTS);
 const std::string Writable = Mounts + "\\plugins";    // the plugin's folder, as the setup sees it
 const std::string ReadOnly = Mounts + "\\plugins-ro"; // the same folder, as the user sees it
-const std::string Full = Mounts + "\\full";           // a small file system, filled up
+const std::string InstalledDll = Writable + "\\gen_Lumtra.dll";
+const std::string InstalledIni = InstalledDll + ".ini";
+const std::string UserRunDll = ReadOnly + "\\gen_Lumtra.dll"; // what Winamp loads
+const std::string Full = Mounts + "\\full";                   // a small file system, filled up
 const std::string HostFolder = Mounts + "\\winamp-user";
 const std::string HostIni = HostFolder + "\\Plugins\\gen_Lumtra.dll.ini";
 const std::string AppDataIni = AppDataPluginsFolder() + "\\gen_Lumtra.dll.ini";
@@ -45,11 +48,11 @@ class PlacesTest : public ::testing::Test {
         DeleteFileA((Writable + probe).c_str());
         CreateDirectoryA(HostFolder.c_str(), nullptr);
         Clean();
-        DeleteFileA((Writable + "\\gen_Lumtra.dll").c_str());
-        ASSERT_TRUE(CopyFileA(Dll.c_str(), (Writable + "\\gen_Lumtra.dll").c_str(), FALSE));
-        PresetPluginSetting(Writable + "\\gen_Lumtra.dll", "DelayV", "5");
-        PresetPluginSetting(Writable + "\\gen_Lumtra.dll", "SetTray", "0");
-        installed = ReadFileBytes(Writable + "\\gen_Lumtra.dll.ini");
+        DeleteFileA(InstalledDll.c_str());
+        ASSERT_TRUE(CopyFileA(Dll.c_str(), InstalledDll.c_str(), FALSE));
+        PresetPluginSetting(InstalledDll, "DelayV", "5");
+        PresetPluginSetting(InstalledDll, "SetTray", "0");
+        installed = ReadFileBytes(InstalledIni);
     }
     void TearDown() override {
         player.reset();
@@ -76,6 +79,13 @@ class PlacesTest : public ::testing::Test {
                   });
         return told;
     }
+    // A QIP client showing a status of its own, which it must have back at the end.
+    static void StartQip(FakeClientProcess& qip) {
+        ASSERT_TRUE(qip.running());
+        qip.Qip("q1");
+        qip.SetText("q1.edit2", "Работаю");
+        qip.SetText("q1.edit1", "В офисе");
+    }
     std::string ShownDelay() {
         std::string shown;
         RunDialog([&] { player->Configure(); },
@@ -91,11 +101,8 @@ class PlacesTest : public ::testing::Test {
 // The journal of stored statuses goes the same way: a crash would otherwise lose the user's own.
 TEST_F(PlacesTest, AReadOnlyFolderStoresInTheHostsFolderAndTheNextStartReadsItThere) {
     FakeClientProcess qip;
-    ASSERT_TRUE(qip.running());
-    qip.Qip("q1");
-    qip.SetText("q1.edit2", "Работаю");
-    qip.SetText("q1.edit1", "В офисе");
-    Start(ReadOnly + "\\gen_Lumtra.dll", reinterpret_cast<LRESULT>(host.c_str()));
+    ASSERT_NO_FATAL_FAILURE(StartQip(qip));
+    Start(UserRunDll, reinterpret_cast<LRESULT>(host.c_str()));
     player->playlist = DemoPlaylist();
     player->PlayAndSettle(0, 5);
     const std::string journal = HostFolder + "\\Plugins\\gen_Lumtra.dll.statuses.txt";
@@ -105,11 +112,11 @@ TEST_F(PlacesTest, AReadOnlyFolderStoresInTheHostsFolderAndTheNextStartReadsItTh
     EXPECT_EQ("", ChooseDelay2AndOk());
     EXPECT_NE(std::string::npos, ReadFileBytes(HostIni).find("DelayV.Value=2\r\n"));
     player->Close();
-    EXPECT_EQ(installed, ReadFileBytes(Writable + "\\gen_Lumtra.dll.ini"));
+    EXPECT_EQ(installed, ReadFileBytes(InstalledIni));
     EXPECT_FALSE(FileExists(AppDataIni));
     EXPECT_EQ("pic=0|status=Работаю|long=В офисе", qip.State("q1.form").confirmed);
 
-    Start(ReadOnly + "\\gen_Lumtra.dll", reinterpret_cast<LRESULT>(host.c_str()));
+    Start(UserRunDll, reinterpret_cast<LRESULT>(host.c_str()));
     EXPECT_EQ("2", ShownDelay());
     EXPECT_EQ("", player->imports().debugOutput);
 }
@@ -133,11 +140,11 @@ TEST_F(PlacesTest, AHostAnswerThatNamesNoFolderLeavesTheSettingsToTheUsersApplic
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        Start(ReadOnly + "\\gen_Lumtra.dll", c.answer, c.version);
+        Start(UserRunDll, c.answer, c.version);
         player->Close();
         EXPECT_NE(std::string::npos, ReadFileBytes(AppDataIni).find("DelayV.Value=5\r\n"));
         EXPECT_FALSE(FileExists(HostIni));
-        EXPECT_EQ(installed, ReadFileBytes(Writable + "\\gen_Lumtra.dll.ini"));
+        EXPECT_EQ(installed, ReadFileBytes(InstalledIni));
         DeletePluginFiles(AppDataPluginsFolder());
     }
 }
@@ -147,14 +154,11 @@ TEST_F(PlacesTest, AHostAnswerThatNamesNoFolderLeavesTheSettingsToTheUsersApplic
 // that cannot be written is said and changes nothing else: the client is served and restored.
 TEST_F(PlacesTest, OnAFullDiskTheOldFileStaysWholeAndTheUserIsTold) {
     FakeClientProcess qip;
-    ASSERT_TRUE(qip.running());
-    qip.Qip("q1");
-    qip.SetText("q1.edit2", "Работаю");
-    qip.SetText("q1.edit1", "В офисе");
+    ASSERT_NO_FATAL_FAILURE(StartQip(qip));
     const std::string dll = Full + "\\gen_Lumtra.dll", ini = dll + ".ini";
     const std::string fullHost = Full + "\\winamp", filler = Full + "\\filler";
     ASSERT_TRUE(CopyFileA(Dll.c_str(), dll.c_str(), FALSE));
-    ASSERT_TRUE(CopyFileA((Writable + "\\gen_Lumtra.dll.ini").c_str(), ini.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(InstalledIni.c_str(), ini.c_str(), FALSE));
     CreateDirectoryA(fullHost.c_str(), nullptr);
     CreateDirectoryA((fullHost + "\\Plugins").c_str(), nullptr);
     {
