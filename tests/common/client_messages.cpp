@@ -29,6 +29,7 @@ bool IgnoredMessage(UINT m) {
     case CB_GETCURSEL:
     case WM_NULL:
     case WM_GETICON:
+    case WM_DEVICECHANGE: // broadcast whenever a device or a mount comes or goes
     case WM_GETMINMAXINFO:
     case WM_NCHITTEST:
     case WM_SETCURSOR:

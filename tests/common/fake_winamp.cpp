@@ -26,6 +26,7 @@ void RegisterOnce() {
 bool Ignored(UINT m) {
     switch (m) {
     case WM_GETICON:
+    case WM_DEVICECHANGE:
     case WM_PAINT:
     case WM_NCPAINT:
     case WM_ERASEBKGND:
