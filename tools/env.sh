@@ -163,7 +163,10 @@ lumtra_mount_test_folders() {
         { echo "could not mount the test folders under $base" >&2; return 1; }
 }
 
+# LUMTRA_PREBUILT=1: the trees under build/ were made elsewhere (tools/vm32's emulated machine
+# has no compilers) and are used as they are.
 lumtra_build() {
+    [[ -n ${LUMTRA_PREBUILT:-} ]] && return 0
     local preset
     for preset in win32 win64; do
         cmake --preset "$preset" >/dev/null || return 1
@@ -173,6 +176,7 @@ lumtra_build() {
 
 # Everything a tool needs before it runs Windows programs: its namespace, the packages, Wine.
 lumtra_prepare() {
+    [[ -n ${LUMTRA_PREBUILT:-} ]] && return 0
     lumtra_ensure_packages || return 1
     lumtra_ensure_wine || return 1
 }
