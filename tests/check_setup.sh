@@ -58,7 +58,8 @@ echo "a running Winamp: the setup fails and changes nothing"
 printf '[Winamp to ICQ client status]\r\nLang=\xd0\xf3\xf1\xf1\xea\xe8\xe9\r\n' >"$plugins/gen_Lumtra.dll.ini"
 cp "$plugins/gen_Lumtra.dll.ini" "$work/settings.ini"
 printf 'an older DLL' >"$plugins/gen_Lumtra.dll"
-fifo=$work/winamp.fifo
+# In the temp folder: the work folder may be on a file system without FIFOs (a 9p share).
+fifo=$(mktemp -u /tmp/gen_Lumtra-winamp.XXXXXX)
 mkfifo "$fifo"
 "$wine" "$(winpath "$fake")" <"$fifo" >"$work/winamp.out" 2>/dev/null &
 winamp_pid=$!
@@ -78,6 +79,7 @@ log | grep -q "^gen_Lumtra $version: " || fail "no line in the setup log: $(log)
 echo "  exit code $code, log: $(log | iconv -f cp1251 2>/dev/null)"
 exec 3>&-
 wait "$winamp_pid"
+rm -f "$fifo"
 
 # The user's own settings file, used where the Plugins folder cannot be written.
 user_plugins=$("$wine" winepath -u "$(w cmd /c echo '%APPDATA%')" 2>/dev/null | tr -d '\r')/Winamp/Plugins
@@ -115,7 +117,8 @@ cmp -s "$work/settings.ini" "$plugins/gen_Lumtra.dll.ini" || fail "silent uninst
 cmp -s "$work/settings.ini" "$user_plugins/gen_Lumtra.dll.ini" || fail "silent uninstall changed the user's INI file"
 
 echo "uninstall told to delete the settings deletes both files"
-run_setup || fail "setup exit code $?"
+# Winamp's folder is no longer registered anywhere: it is named.
+run_setup "/D=$(winpath "$winamp")" || fail "setup exit code $?"
 timeout 60 "$wine" "$(winpath "$plugins/gen_Lumtra-uninstall.exe")" /S /DELETESETTINGS >/dev/null 2>&1
 for _ in $(seq 60); do
     [ -f "$plugins/gen_Lumtra-uninstall.exe" ] || [ -f "$plugins/gen_Lumtra.dll.ini" ] ||

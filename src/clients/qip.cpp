@@ -77,7 +77,7 @@ class TDesktopRestorer {
 };
 
 // A left click near the bottom-right corner of QIP's main window, which makes QIP open its
-// status form. The click is only queued: the form it opens is served at a later update.
+// status form. The click is only queued: the form it opens is mostly served at a later update.
 void ClickToOpen(HWND main) {
     RECT r{};
     if (!GetWindowRect(main, &r)) return;

@@ -192,8 +192,8 @@ TEST_F(QipTest, ClickPointWithNegativeCoordinatesPutsCursorAndForegroundBack) {
               DesktopRecorder::calls);
 }
 
-// The injected click reaches QIP's main window for real; the form it makes usable is served at
-// a later update.
+// The injected click reaches QIP's main window for real; the form it makes usable is served, once,
+// by that update or a later one.
 TEST_F(QipTest, ForcedOpeningForRealServesTheFormAtALaterUpdate) {
     DesktopRecorder::Uninstall();
     OnlyOn({IDC_IfAny, IDC_SetLongStatus});
@@ -206,9 +206,11 @@ TEST_F(QipTest, ForcedOpeningForRealServesTheFormAtALaterUpdate) {
     GetCursorPos(&after);
     EXPECT_EQ(before.x, after.x);
     EXPECT_EQ(before.y, after.y);
-    EXPECT_EQ(0, clients.State("q1.form").confirmations);
+    // The click is queued: QIP mostly handles it after the update's second look for the form, but
+    // on a slow machine it may come in time for it, and the form is served at once.
+    EXPECT_LE(clients.State("q1.form").confirmations, 1);
 
-    // The click is only queued; wait (bounded) until QIP has handled it.
+    // Wait (bounded) until QIP has handled the click.
     HWND ok = nullptr;
     for (int i = 0; i < 200 && !ok; ++i) {
         Sleep(25);
