@@ -84,9 +84,6 @@ bool Exists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-std::string Failure(const std::string& path, DWORD error) {
-    return path + ": " + SystemErrorText(error);
-}
 } // namespace
 
 void FindUserFolder() {
@@ -130,19 +127,19 @@ TPlacedWrite WritePlaced(const TFilePlaces& places, const std::string& text, boo
             return {places.library, {}};
         const DWORD userError = WriteWholeFile(places.user, text, durable);
         if (!userError) return {places.library, {}};
-        return {{}, Failure(places.user, userError)};
+        return {{}, FileFailure(places.user, userError)};
     }
-    if (places.user.empty()) return {{}, Failure(places.library, error)};
+    if (places.user.empty()) return {{}, FileFailure(places.library, error)};
     MakeUserFolders();
     const DWORD userError = WriteWholeFile(places.user, text, durable);
     if (!userError) return {places.user, {}};
-    return {{}, Failure(places.library, error) + "\n" + Failure(places.user, userError)};
+    return {{}, FileFailure(places.library, error) + "\n" + FileFailure(places.user, userError)};
 }
 
-std::string SystemErrorText(DWORD error) {
+std::string FileFailure(const std::string& path, DWORD error) {
     char reason[256] = {};
     const DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                                    nullptr, error, 0, reason, sizeof reason, nullptr);
     const std::string text = Trim(std::string(reason, n));
-    return text.empty() ? "error " + std::to_string(error) : text;
+    return path + ": " + (text.empty() ? "error " + std::to_string(error) : text);
 }

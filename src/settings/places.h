@@ -36,5 +36,5 @@ struct TPlacedWrite {
 };
 TPlacedWrite WritePlaced(const TFilePlaces& places, const std::string& text, bool durable);
 
-// The system's own words for an error.
-std::string SystemErrorText(DWORD error);
+// One line of such a failure: the file, and the system's own words for why.
+std::string FileFailure(const std::string& path, DWORD error);

@@ -238,6 +238,6 @@ std::string config_write() {
         if (w.failure.empty()) settingsFile = w.path;
         return w.failure;
     } catch (...) {
-        return IniFileName() + ": " + SystemErrorText(ERROR_NOT_ENOUGH_MEMORY);
+        return FileFailure(IniFileName(), ERROR_NOT_ENOUGH_MEMORY);
     }
 }
