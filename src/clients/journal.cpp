@@ -1,6 +1,7 @@
 #include "clients/journal.h"
 
 #include "clients/clients.h"
+#include "clients/journal_writer.h"
 #include "plugin/gen_Lumtra.h"
 #include "settings/places.h"
 #include "settings/settings.h"
@@ -78,6 +79,7 @@ bool HoldsJournal(const std::string& path) {
 } // namespace
 
 std::string JournalFileName() {
+    JournalWritten(JournalWaitMs); // what is read is what was last written
     return FileToRead(JournalPlaces(), &HoldsJournal);
 }
 
@@ -159,15 +161,22 @@ std::vector<TQIPState> ParseJournal(const std::string& text) {
     return out;
 }
 
-bool WriteJournal(const std::vector<TQIPState>& entries) {
-    // Not made durable on the disk: what guards the user here is a Winamp that ends, not the
-    // system, and the renaming is atomic either way. A flush at every track would cost more than
-    // the update itself.
-    const TPlacedWrite w = WritePlaced(JournalPlaces(), JournalText(entries), false);
-    if (!w.failure.empty())
-        Say("the journal of stored statuses could not be written (" + w.failure +
+bool JournalWritten(DWORD limitMs) {
+    std::vector<std::string> failures;
+    const bool done = JournalTextsWritten(limitMs, failures);
+    for (const std::string& f : failures)
+        Say("the journal of stored statuses could not be written (" + f +
             "); the statuses stay stored while Winamp runs");
-    return w.failure.empty();
+    return done;
+}
+
+void EndJournalWrites() {
+    JournalWritten(JournalWaitMs);
+    StopJournalWriter(JournalWaitMs);
+}
+
+void StartJournalWrites() {
+    AllowJournalWriter();
 }
 
 std::vector<TQIPState> ReadJournal() {
@@ -184,7 +193,7 @@ std::vector<TQIPState>& PendingJournalEntries() {
     return pending;
 }
 
-void SaveJournal(const std::vector<HWND>& mayChange) {
+void HandOverJournal(const std::vector<HWND>& mayChange) {
     std::vector<TQIPState> entries;
     for (const TQIPState& s : ps.SaveData) {
         if (!s.wnd) continue;
@@ -198,5 +207,10 @@ void SaveJournal(const std::vector<HWND>& mayChange) {
         pending.erase(pending.begin(),
                       pending.begin() + static_cast<ptrdiff_t>(pending.size() - room));
     entries.insert(entries.end(), pending.begin(), pending.end());
-    WriteJournal(entries);
+    HandOverJournalText(JournalPlaces(), JournalText(entries));
+}
+
+void SaveJournal() {
+    HandOverJournal();
+    JournalWritten(JournalWaitMs);
 }

@@ -3,6 +3,7 @@
 // that a user's own status is not lost when Winamp ends without quit (a crash, a kill) or a client
 // ends and starts again showing the plugin's text.
 #pragma once
+#include <windows.h>
 #include <string>
 #include <vector>
 
@@ -17,15 +18,26 @@ std::string JournalFileName();
 std::string JournalText(const std::vector<TQIPState>& entries);
 std::vector<TQIPState> ParseJournal(const std::string& text);
 
-// Writes the journal whole: to a temporary file in the same folder, put in place at once, so a
-// crash meanwhile leaves the previous journal; beside the library, else in the per-user folder.
-// False (and said with OutputDebugStringA) when it could not be written.
-bool WriteJournal(const std::vector<TQIPState>& entries);
+// The journal is written whole: to a temporary file in the same folder, put in place at once, so
+// a crash meanwhile leaves the previous journal; beside the library, else in the per-user folder.
+// The writing is the writer thread's (clients/journal_writer.h); a failure is said with
+// OutputDebugStringA when Winamp's thread next waits for it. Reading waits for it too.
 std::vector<TQIPState> ReadJournal();
+// How long Winamp's thread waits for the journal outside an update.
+inline constexpr DWORD JournalWaitMs = 2000;
 
 // Entries read from the journal that no slot holds yet: their clients may still start. Kept with
 // the slots, within their number, and written with them.
 std::vector<TQIPState>& PendingJournalEntries();
-// The held slots and the pending entries, written now. The slots of mayChange are written as
-// changed: the plugin is about to change them.
-void SaveJournal(const std::vector<HWND>& mayChange = {});
+// The held slots and the pending entries, handed to the writer; returns at once. The slots of
+// mayChange are written as changed: the plugin is about to change them.
+void HandOverJournal(const std::vector<HWND>& mayChange = {});
+// Waits at most limitMs until everything handed over is written, or has failed and been said:
+// false when the writer is not done yet.
+bool JournalWritten(DWORD limitMs);
+// Hands the journal over and waits for it (within JournalWaitMs).
+void SaveJournal();
+
+// init lets the writer start; quit waits for what it holds, and ends it.
+void StartJournalWrites();
+void EndJournalWrites();

@@ -145,7 +145,7 @@ TOutcome SetStatus_QIP(HWND wParent, const TStatusText& text) {
     if (!ClientAnswering() || !b) return CallOutcome();
     if (!ControlsIntact(wParent, c)) return TOutcome::Refused;
     // Restored at switch-off, now that it shows the plugin's status.
-    NoteChanged(wParent, text, pic, caption);
+    if (!NoteChanged(wParent, text, pic, caption)) return TOutcome::Cut;
 
     // A form the user has open is only filled in; the confirmation is left to the user.
     const bool hidden = !IsWindowVisible(wParent);

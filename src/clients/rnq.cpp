@@ -70,7 +70,7 @@ TOutcome SetStatus_RnQ(HWND wParent, const TStatusText& text) {
     if (!ControlsIntact(wParent, c)) return TOutcome::Refused;
     // Restored at switch-off, now that it shows the plugin's status.
     // Its picture cannot be read: the one clicked is taken for the one shown.
-    NoteChanged(wParent, text, text.picture, caption);
+    if (!NoteChanged(wParent, text, text.picture, caption)) return TOutcome::Cut;
 
     // Asked afresh before each confirmation: a form the user opens meanwhile is left to the user.
     const bool compatible = GetControlValueB(IDC_Compatible);

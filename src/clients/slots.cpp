@@ -225,19 +225,21 @@ void NoteIntended(const TWindowsAr& forms, const std::vector<bool>& mayChange,
             intended.push_back(s->wnd);
     }
     if (intended.empty()) return; // a steady update writes nothing
-    SaveJournal(intended);
+    // Written while the first client is read; waited for before it is changed.
+    HandOverJournal(intended);
 }
 
-void NoteChanged(HWND form, const TStatusText& text, int32_t picture, const std::string& caption) {
+bool NoteChanged(HWND form, const TStatusText& text, int32_t picture, const std::string& caption) {
     TQIPState* s = SlotOf(form);
-    if (!s) return;
+    if (!s) return true;
     // A long status left alone is taken to be the one stored: the plugin does not read it then.
     // What the update announced before it began is no news; a first change always is.
     const bool first = !s->changed;
     s->changed = true;
     const bool news = Record(*s, AfterSetting(text, picture, caption, s->prevLongStatus));
     // Written before the client is changed: a Winamp that ends in between leaves it known.
-    if (first || news) SaveJournal();
+    if (first || news) HandOverJournal();
+    return JournalWritten(WorkTimeLeft());
 }
 
 int ReportUnrestored() {

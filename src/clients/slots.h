@@ -29,6 +29,8 @@ void NoteIntended(const TWindowsAr& forms, const std::vector<bool>& mayChange,
 void TakeOverFromJournal();
 // The plugin is about to change this form's picture, caption or long status to text, where the
 // settings let it; it shows picture and caption now. The journal is written when that is news.
-void NoteChanged(HWND form, const TStatusText& text, int32_t picture, const std::string& caption);
+// False when the journal is not written within the time the work has left: the form is then left
+// as it is until a later update.
+bool NoteChanged(HWND form, const TStatusText& text, int32_t picture, const std::string& caption);
 // Slots whose status could not be put back (said with OutputDebugStringA), at quit.
 int ReportUnrestored();

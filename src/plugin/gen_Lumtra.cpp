@@ -91,6 +91,7 @@ void LoadTimeInit() {
     PendingJournalEntries().clear();
     ForgetSettingsPlaces();
     AllowSending();
+    StartJournalWrites();
     InitDefaults();
     plugin =
         TwinampGeneralPurposePlugin{GPPHDR_VER, AppName, &init, &config, &quit, nullptr, nullptr};
@@ -108,6 +109,7 @@ int init() {
     started = true;
     stopped = false;
     AllowSending();
+    StartJournalWrites();
     try {
         // Into the defaults, since every later copy of them must carry it too.
         defPS.WinampVer = static_cast<int32_t>(HostQuery(IPC_GETVERSION));
@@ -150,6 +152,7 @@ void quit() {
     // Quit may come while the settings dialog is open (Windows shutting down): it ends as Cancel.
     EndConfigDialog();
     StopSending();
+    EndJournalWrites(); // the journal the restore left is on the disk before quit returns
     if (framesOnStack > 0) PinLibrary();
 }
 

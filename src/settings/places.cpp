@@ -75,8 +75,8 @@ std::string FileNameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-void MakeUserFolders() {
-    for (const std::string& f : userFolders)
+void MakeFolders(const std::vector<std::string>& folders) {
+    for (const std::string& f : folders)
         CreateDirectoryA(f.c_str(), nullptr); // an existing one answers "already there"
 }
 
@@ -105,11 +105,14 @@ void ForgetUserFolder() {
 TFilePlaces PlacesOf(const std::string& ending) {
     if (!userFolderFound) FindUserFolder();
     const std::string library = GetModuleName(plugin.hDllInstance);
-    TFilePlaces p{library + ending, {}};
+    TFilePlaces p{library + ending, {}, {}};
     if (!userFolders.empty()) {
         const std::string user = userFolders.back() + "\\" + FileNameOf(library) + ending;
         // Too long for the ANSI file functions, or the same file after all: no second place.
-        if (user.size() < MAX_PATH && sStrCompareText(user, p.library) != 0) p.user = user;
+        if (user.size() < MAX_PATH && sStrCompareText(user, p.library) != 0) {
+            p.user = user;
+            p.userFolders = userFolders;
+        }
     }
     return p;
 }
@@ -130,7 +133,7 @@ TPlacedWrite WritePlaced(const TFilePlaces& places, const std::string& text, boo
         return {{}, FileFailure(places.user, userError)};
     }
     if (places.user.empty()) return {{}, FileFailure(places.library, error)};
-    MakeUserFolders();
+    MakeFolders(places.userFolders);
     const DWORD userError = WriteWholeFile(places.user, text, durable);
     if (!userError) return {places.user, {}};
     return {{}, FileFailure(places.library, error) + "\n" + FileFailure(places.user, userError)};

@@ -7,6 +7,7 @@
 #pragma once
 #include <windows.h>
 #include <string>
+#include <vector>
 
 // The host's version from which it answers the request for its settings folder.
 inline constexpr int32_t HostIniDirectoryVersion = 0x2900;
@@ -17,10 +18,12 @@ void FindUserFolder();
 void ForgetUserFolder(); // as at library load
 
 // The two places of one of the plugin's files, by the ending after the library's own name
-// (".ini"). user is empty when no per-user folder is known.
+// (".ini"). user is empty when no per-user folder is known. A value of its own, with the folders
+// that lead to the per-user file, so that a write can go on another thread.
 struct TFilePlaces {
     std::string library;
     std::string user;
+    std::vector<std::string> userFolders; // made in this order before the per-user file is written
 };
 TFilePlaces PlacesOf(const std::string& ending);
 
@@ -29,7 +32,8 @@ TFilePlaces PlacesOf(const std::string& ending);
 std::string FileToRead(const TFilePlaces& places, bool (*holdsData)(const std::string& path));
 
 // Writes text as the whole file where it belongs (see above). On success path names where it
-// went; otherwise failure tells, in the user's words, each file tried and why.
+// went; otherwise failure tells, in the user's words, each file tried and why. Reads nothing but
+// its arguments: any thread may call it.
 struct TPlacedWrite {
     std::string path;
     std::string failure;

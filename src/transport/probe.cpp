@@ -1,62 +1,11 @@
 #include "transport/probe.h"
 #include "transport/ticks.h"
+#include "support/own_thread.h"
 
 #include <algorithm>
 #include <memory>
 
 namespace {
-// A lock held for a few instructions at a time. The prober can be ended from outside at any
-// moment, even while it holds the lock; a critical section would then keep Winamp's thread
-// waiting for ever. A lock whose holder has ended is taken over instead.
-class TLock {
-  public:
-    TLock() = default;
-    TLock(const TLock&) = delete;
-    TLock& operator=(const TLock&) = delete;
-    void Enter() {
-        const auto me = static_cast<LONG>(GetCurrentThreadId());
-        if (owner_ == me) {
-            ++depth_;
-            return;
-        }
-        for (DWORD spins = 1;; ++spins) {
-            if (InterlockedCompareExchange(&owner_, me, 0) == 0) break;
-            if (spins % 64 != 0) continue;
-            const LONG holder = owner_;
-            if (holder && HolderEnded(static_cast<DWORD>(holder)) &&
-                InterlockedCompareExchange(&owner_, me, holder) == holder)
-                break;
-            Sleep(spins < 4096 ? 0 : 1);
-        }
-        depth_ = 1;
-    }
-    void Leave() {
-        if (--depth_ == 0) InterlockedExchange(&owner_, 0);
-    }
-
-  private:
-    static bool HolderEnded(DWORD thread) {
-        HANDLE h = OpenThread(SYNCHRONIZE, FALSE, thread);
-        if (!h) return true; // no such thread any more
-        const bool ended = WaitForSingleObject(h, 0) == WAIT_OBJECT_0;
-        CloseHandle(h);
-        return ended;
-    }
-    volatile LONG owner_ = 0;
-    int depth_ = 0; // the holder's own count
-};
-
-class TLocked {
-  public:
-    explicit TLocked(TLock& l) : l_(l) { l_.Enter(); }
-    ~TLocked() { l_.Leave(); }
-    TLocked(const TLocked&) = delete;
-    TLocked& operator=(const TLocked&) = delete;
-
-  private:
-    TLock& l_;
-};
-
 // Answers a probe target can have.
 enum : LONG { NotYet = 0, Answered = 1, Refused = 2, AlreadyHung = 3 };
 
@@ -254,19 +203,10 @@ DWORD WINAPI ProberMain(void* param) {
     return 0;
 }
 
-// One more reference to the library, dropped by the prober as it ends: the library is never
-// unloaded under it.
-HMODULE HoldLibrary() {
-    HMODULE self = nullptr;
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
-                       reinterpret_cast<LPCSTR>(&ProberMain), &self);
-    return self;
-}
-
 std::shared_ptr<TProber> StartProber() {
     auto p = std::make_shared<TProber>();
     p->wake = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    p->module = HoldLibrary();
+    p->module = HoldLibrary(reinterpret_cast<const void*>(&ProberMain));
     if (!p->wake || !p->module) {
         if (p->module) FreeLibrary(p->module);
         return nullptr;

@@ -115,6 +115,11 @@ bool ClientWorkUnderWay() {
     return currentFrame != nullptr;
 }
 
+DWORD WorkTimeLeft() {
+    if (!currentFrame) return UpdateBudgetMs;
+    return currentFrame->ended ? 0 : Left(currentFrame->start, currentFrame->total);
+}
+
 TClientCall::TClientCall() : frame_(currentFrame), outer_(currentCall) {
     currentCall = this;
 }

@@ -59,6 +59,9 @@ class TClientWork {
 
 // Whether a piece of client work is under way (on this, Winamp's, thread).
 bool ClientWorkUnderWay();
+// Milliseconds left of the piece under way (0 once a restore has ended it); without one, the
+// budget of an update.
+DWORD WorkTimeLeft();
 
 // The messages to one client within a piece of work. The first that is not answered ends the
 // client's part: every later message of the call is not sent and yields 0.

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "clients/clients.h"
+#include "clients/journal.h"
 #include "common/client_fixture.h"
 #include "common/fake_winamp.h"
 #include "plugin/gen_Lumtra.h"
@@ -150,26 +151,34 @@ std::vector<DWORD> ThreadsOfThisProcess() {
 }
 } // namespace
 
-// The one thread the plugin starts (the prober) ended by another program: the next update does
-// not wait for it, starts another and serves the client.
-TEST_F(FaultsTest, AProberEndedFromOutsideIsReplaced) {
+// The threads the plugin starts (the prober, the journal's writer) ended by another program: the
+// next update waits for neither, starts others, serves the client and has its journal written.
+TEST_F(FaultsTest, ThreadsEndedFromOutsideAreReplaced) {
     FakeClient q = clients.Qip("q1");
-    StopSending(); // as at quit: the prober of earlier tests ends, the next update starts one
+    // As at quit: the threads of earlier tests end, and the next update starts its own.
+    StopSending();
+    EndJournalWrites();
     AllowSending();
+    StartJournalWrites();
     const std::vector<DWORD> before = ThreadsOfThisProcess();
     SetText();
     std::vector<DWORD> started;
     for (DWORD t : ThreadsOfThisProcess())
         if (std::find(before.begin(), before.end(), t) == before.end()) started.push_back(t);
-    ASSERT_EQ(1u, started.size()) << "one thread of ours";
-    HANDLE prober = OpenThread(THREAD_TERMINATE | SYNCHRONIZE, FALSE, started[0]);
-    ASSERT_TRUE(prober);
-    TerminateThread(prober, 0);
-    WaitForSingleObject(prober, 5000);
-    CloseHandle(prober);
+    ASSERT_EQ(2u, started.size()) << "the prober and the writer";
+    for (DWORD t : started) {
+        HANDLE ours = OpenThread(THREAD_TERMINATE | SYNCHRONIZE, FALSE, t);
+        ASSERT_TRUE(ours);
+        TerminateThread(ours, 0);
+        WaitForSingleObject(ours, 5000);
+        CloseHandle(ours);
+    }
     ps.LongStatus = "Другое";
     EXPECT_LT(TimedUpdate(), 1000u);
     EXPECT_EQ(2, clients.State("q1.form").confirmations);
+    const std::vector<TQIPState> journal = ReadJournal();
+    ASSERT_EQ(1u, journal.size());
+    EXPECT_EQ("Другое", journal[0].setLongStatus);
 }
 
 TEST_F(FaultsTest, ThreeHungClientsCostOneBoundTogetherThenNothing) {
