@@ -86,10 +86,12 @@ TStatusWindow GetChilds(HWND wind, HWND parent) {
 }
 
 bool ControlsIntact(HWND form, const TStatusWindow& c) {
-    // Asked of the system itself, not of the update's memo: the point is what changed since. A
-    // window that is gone is nobody's child; one request per control.
+    // Asked of the system itself, not of the update's memo: the point is what changed since. The
+    // form is a top-level window, so a control still on it has the form for its root; one that is
+    // gone has none, and one moved elsewhere another. One request per control (IsChild costs
+    // Wine's server a request for every window on the way up).
     for (HWND h : {c.wStatus, c.wLongStatus, c.wOK, c.wCombo})
-        if (h && !IsChild(form, h)) return false;
+        if (h && GetAncestor(h, GA_ROOT) != form) return false;
     return true;
 }
 
