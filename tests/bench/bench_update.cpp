@@ -73,18 +73,12 @@ bool PluginMessage(UINT m) {
     }
 }
 
-// The messages a client received since the last look, as they would be sent again. Wine answers
-// a WM_GETTEXTLENGTH from another program by asking the window for its text as well, so the
-// WM_GETTEXT that follows one at once is the system's, and sending the length again repeats it.
+// The messages a client received since the last look, as they would be sent again.
 std::vector<Replayed> Received(Clients& c) {
     std::vector<Replayed> got;
     for (FakeClientProcess* p : {&c.qip, &c.rnq}) {
-        std::string lengthAskedOf;
         for (const ClientRecord& r : p->Records()) {
             if (!r.sent || !PluginMessage(r.message)) continue;
-            const bool systems = r.message == WM_GETTEXT && r.window == lengthAskedOf;
-            lengthAskedOf = r.message == WM_GETTEXTLENGTH ? r.window : std::string();
-            if (systems) continue;
             auto it = c.byName.find(r.window);
             if (it != c.byName.end())
                 got.push_back({it->second, r.message, r.wParam, r.lParam, r.text});
@@ -104,7 +98,13 @@ void Replay(const Floor& f) {
             w = std::min<WPARAM>(w, sizeof replyBuffer);
             l = reinterpret_cast<LPARAM>(replyBuffer);
         }
-        SendMessageA(m.window, m.message, w, l);
+        // The plugin asks another program for a text's length in the wide form (the ANSI one is
+        // not bounded under Wine), and so does the replay: Wine answers the ANSI form by asking
+        // the window for its text as well, a message the plugin does not send.
+        if (m.message == WM_GETTEXTLENGTH)
+            SendMessageW(m.window, m.message, w, l);
+        else
+            SendMessageA(m.window, m.message, w, l);
     }
     for (HWND panel : f.panels)
         ShowWindowAsync(panel, SW_SHOW);
