@@ -76,35 +76,11 @@ void RunWriter(TWriter& self) {
     }
 }
 
-DWORD WINAPI WriterMain(void* param) {
-    // The thread's share of its record, handed over by StartWriter.
-    std::unique_ptr<std::shared_ptr<TWriter>> mine(static_cast<std::shared_ptr<TWriter>*>(param));
-    const HMODULE module = (*mine)->module;
-    try {
-        RunWriter(**mine);
-    } catch (...) {
-    }
-    mine.reset();
-    FreeLibraryAndExitThread(module, 0);
-    return 0;
-}
-
 std::shared_ptr<TWriter> StartWriter() {
     auto w = std::make_shared<TWriter>();
     w->wake = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     w->progress = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    w->module = HoldLibrary(reinterpret_cast<const void*>(&WriterMain));
-    if (!w->wake || !w->progress || !w->module) {
-        if (w->module) FreeLibrary(w->module);
-        return nullptr;
-    }
-    auto share = std::make_unique<std::shared_ptr<TWriter>>(w);
-    w->thread = CreateThread(nullptr, 0, &WriterMain, share.get(), 0, nullptr);
-    if (!w->thread) {
-        FreeLibrary(w->module);
-        return nullptr;
-    }
-    share.release(); // now the thread's
+    if (!w->wake || !w->progress || !StartOwnThread<TWriter, &RunWriter>(w)) return nullptr;
     return w;
 }
 

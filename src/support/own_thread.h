@@ -1,7 +1,10 @@
 // What a thread of the plugin's own needs: a lock it shares with Winamp's thread that survives its
-// being ended from outside, and a reference to the library for as long as it runs.
+// being ended from outside, and a start that holds a reference to the library for as long as it
+// runs.
 #pragma once
 #include <windows.h>
+
+#include <memory>
 
 // A lock held for a few instructions at a time. A thread of ours can be ended from outside at
 // any moment, even while it holds the lock; a critical section would then keep Winamp's thread
@@ -55,10 +58,37 @@ class TLocked {
     TLock& l_;
 };
 
-// One more reference to the library that holds code, for a thread of ours to drop with
-// FreeLibraryAndExitThread as it ends: the library is never unloaded under it. Null on failure.
-inline HMODULE HoldLibrary(const void* code) {
-    HMODULE self = nullptr;
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, static_cast<LPCSTR>(code), &self);
-    return self;
+namespace own_thread_detail {
+// The thread's share of its record, handed over by StartOwnThread, and its reference to the
+// library, dropped as it ends: the library is never unloaded under it.
+template <class T, void (*Run)(T&)> DWORD WINAPI Main(void* param) {
+    std::unique_ptr<std::shared_ptr<T>> mine(static_cast<std::shared_ptr<T>*>(param));
+    const HMODULE module = (*mine)->module;
+    try {
+        Run(**mine);
+    } catch (...) {
+    }
+    mine.reset();
+    FreeLibraryAndExitThread(module, 0);
+    return 0;
+}
+} // namespace own_thread_detail
+
+// Starts a thread of ours that runs Run on its record, which it owns together with the caller.
+// The record has a thread handle and a module reference (filled in here) and closes its handles
+// itself. False when no thread could start.
+template <class T, void (*Run)(T&)> bool StartOwnThread(const std::shared_ptr<T>& record) {
+    const auto main = &own_thread_detail::Main<T, Run>;
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCSTR>(main),
+                       &record->module);
+    if (!record->module) return false;
+    auto share = std::make_unique<std::shared_ptr<T>>(record);
+    record->thread = CreateThread(nullptr, 0, main, share.get(), 0, nullptr);
+    if (!record->thread) {
+        FreeLibrary(record->module);
+        record->module = nullptr;
+        return false;
+    }
+    share.release(); // now the thread's
+    return true;
 }

@@ -183,11 +183,7 @@ void RunProber(TProber& self) {
     }
 }
 
-DWORD WINAPI ProberMain(void* param) {
-    // The thread's share of its record, handed over by StartProber.
-    std::unique_ptr<std::shared_ptr<TProber>> mine(static_cast<std::shared_ptr<TProber>*>(param));
-    TProber& self = **mine;
-    const HMODULE module = self.module;
+void ProberMain(TProber& self) {
     if (selfSlot != TLS_OUT_OF_INDEXES) TlsSetValue(selfSlot, &self);
     try {
         RunProber(self);
@@ -198,26 +194,12 @@ DWORD WINAPI ProberMain(void* param) {
     } catch (...) {
     }
     if (selfSlot != TLS_OUT_OF_INDEXES) TlsSetValue(selfSlot, nullptr);
-    mine.reset();
-    FreeLibraryAndExitThread(module, 0);
-    return 0;
 }
 
 std::shared_ptr<TProber> StartProber() {
     auto p = std::make_shared<TProber>();
     p->wake = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    p->module = HoldLibrary(reinterpret_cast<const void*>(&ProberMain));
-    if (!p->wake || !p->module) {
-        if (p->module) FreeLibrary(p->module);
-        return nullptr;
-    }
-    auto share = std::make_unique<std::shared_ptr<TProber>>(p);
-    p->thread = CreateThread(nullptr, 0, &ProberMain, share.get(), 0, nullptr);
-    if (!p->thread) {
-        FreeLibrary(p->module);
-        return nullptr;
-    }
-    share.release(); // now the thread's
+    if (!p->wake || !StartOwnThread<TProber, &ProberMain>(p)) return nullptr;
     return p;
 }
 
