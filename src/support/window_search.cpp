@@ -109,29 +109,56 @@ void PutInEnumerationOrder(std::vector<HWND>& windows) {
     windows = std::move(o.ordered);
 }
 
-// Steps along the z-order that the merge below may take before it lets an enumeration decide.
+// Requests about the z-order that the merge below may make before it lets an enumeration decide.
 // Under Wine every window an enumeration meets costs a request to its server, so the windows
 // walked near the forms are far cheaper than all of them on a crowded desktop.
 constexpr int MaxOrderSteps = 512;
 
+// The z-order as walked so far, within a budget of requests. Each step tells the neighbour on
+// the other side as well, so no step is asked twice in one merge: the walks below go over the
+// same windows from both ends and more than once.
+class TZWalk {
+  public:
+    HWND Next(HWND h) { return Step(h, true); }
+    HWND Prev(HWND h) { return Step(h, false); }
+    bool Spent() const { return left_ <= 0; }
+
+  private:
+    struct TLink {
+        HWND from, to;
+        bool down;
+    };
+    std::vector<TLink> links_;
+    int left_ = MaxOrderSteps;
+
+    HWND Step(HWND h, bool down) {
+        for (const TLink& l : links_)
+            if (l.from == h && l.down == down) return l.to;
+        --left_;
+        const HWND to = GetWindow(h, down ? GW_HWNDNEXT : GW_HWNDPREV);
+        links_.push_back({h, to, down});
+        if (to) links_.push_back({to, h, !down});
+        return to;
+    }
+};
+
 enum class TAbove { Yes, No, Unknown };
 
 // Whether a comes before b in z-order, told by walking from both towards both ends at once:
-// the first walker to meet the other window, or to run off its end, decides. Costs about four
+// the first walker to meet the other window, or to run off its end, decides. Costs about three
 // times the distance between them, or to the nearer end, in steps.
-TAbove Above(HWND a, HWND b, int& steps) {
+TAbove Above(HWND a, HWND b, TZWalk& z) {
     HWND downA = a, upB = b, downB = b, upA = a;
-    while (steps > 0) {
-        steps -= 4;
-        downA = GetWindow(downA, GW_HWNDNEXT);
+    while (!z.Spent()) {
+        downA = z.Next(downA);
         if (downA == b) return TAbove::Yes;
         if (!downA) return TAbove::No; // b was not below a
-        upB = GetWindow(upB, GW_HWNDPREV);
+        upB = z.Prev(upB);
         if (upB == a) return TAbove::Yes;
         if (!upB) return TAbove::No; // a was not above b
-        downB = GetWindow(downB, GW_HWNDNEXT);
+        downB = z.Next(downB);
         if (downB == a || !downB) return downB ? TAbove::No : TAbove::Yes;
-        upA = GetWindow(upA, GW_HWNDPREV);
+        upA = z.Prev(upA);
         if (upA == b || !upA) return upA ? TAbove::No : TAbove::Yes;
     }
     return TAbove::Unknown;
@@ -152,11 +179,11 @@ std::vector<HWND> Concatenated(const std::vector<std::vector<HWND>>& lists) {
 // desktop changed meanwhile (a window not met where it should be).
 bool MergeInZOrder(const std::vector<std::vector<HWND>>& lists, size_t room,
                    std::vector<HWND>& out) {
-    int steps = MaxOrderSteps;
+    TZWalk z;
     HWND top = lists.front().front(), bottom = lists.front().back();
     for (size_t j = 1; j < lists.size(); ++j) {
-        const TAbove higher = Above(lists[j].front(), top, steps);
-        const TAbove lower = Above(lists[j].back(), bottom, steps);
+        const TAbove higher = Above(lists[j].front(), top, z);
+        const TAbove lower = Above(lists[j].back(), bottom, z);
         if (higher == TAbove::Unknown || lower == TAbove::Unknown) return false;
         if (higher == TAbove::Yes) top = lists[j].front();
         if (lower == TAbove::No) bottom = lists[j].back();
@@ -171,12 +198,12 @@ bool MergeInZOrder(const std::vector<std::vector<HWND>>& lists, size_t room,
     take(down, fromTop);
     take(up, fromBottom);
     while (fromTop.size() + fromBottom.size() < wanted.size() && down != up) {
-        if ((steps -= 2) < 0) return false;
-        down = GetWindow(down, GW_HWNDNEXT);
+        if (z.Spent()) return false;
+        down = z.Next(down);
         if (!down) return false;
         take(down, fromTop);
         if (down == up) break;
-        up = GetWindow(up, GW_HWNDPREV);
+        up = z.Prev(up);
         if (!up) return false;
         take(up, fromBottom);
     }
