@@ -2,20 +2,24 @@
 
 #include "support/owners.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
 namespace {
+// What is known of one window. Whether it lives holds for one piece of work; its class, thread
+// and process hold for its whole life, so they are kept while every piece asks about it.
 struct TWindowFacts {
     HWND h = nullptr;
-    bool askedAlive = false, alive = false;
-    bool askedClass = false;
-    std::string className;
-    bool askedIds = false;
-    DWORD thread = 0, pid = 0;
+    unsigned used = 0;                                     // the last piece that asked about it
+    unsigned aliveAsked = 0, classAsked = 0, idsAsked = 0; // the piece that asked, 0 = none yet
+    bool alive = false;
+    std::string className;     // empty = not known (or gone)
+    DWORD thread = 0, pid = 0; // 0 = not known (or gone)
 };
 
 int memoDepth = 0;
+unsigned piece = 0; // the outermost memo now alive
 // A handful of windows per client: a short list searched from its end (the window asked
 // last is the one most often asked next) is all that is needed.
 std::vector<TWindowFacts> facts;
@@ -23,9 +27,13 @@ std::vector<TWindowFacts> facts;
 TWindowFacts* FactsOf(HWND h) {
     if (memoDepth == 0 || !h) return nullptr;
     for (auto it = facts.rbegin(); it != facts.rend(); ++it)
-        if (it->h == h) return &*it;
+        if (it->h == h) {
+            it->used = piece;
+            return &*it;
+        }
     facts.push_back(TWindowFacts{});
     facts.back().h = h;
+    facts.back().used = piece;
     return &facts.back();
 }
 
@@ -37,36 +45,49 @@ std::string ReadClassName(HWND h) {
 } // namespace
 
 TWindowMemo::TWindowMemo() {
-    if (memoDepth++ == 0) facts.clear();
+    if (memoDepth++ == 0 && ++piece == 0) {
+        facts.clear(); // the count went round: no stamp of before may pass for this piece's
+        piece = 1;
+    }
 }
 
 TWindowMemo::~TWindowMemo() {
-    if (--memoDepth == 0) facts.clear();
+    // What this piece did not ask about is let go: a window no longer asked about may be gone.
+    if (--memoDepth == 0)
+        facts.erase(std::remove_if(facts.begin(), facts.end(),
+                                   [](const TWindowFacts& f) { return f.used != piece; }),
+                    facts.end());
 }
 
 bool MemoIsWindow(HWND h) {
     TWindowFacts* f = FactsOf(h);
     if (!f) return h && IsWindow(h);
-    if (!f->askedAlive) {
+    if (f->aliveAsked != piece) {
         f->alive = IsWindow(h) != FALSE;
-        f->askedAlive = true;
+        f->aliveAsked = piece;
     }
     return f->alive;
 }
 
 void MemoSawWindow(HWND h) {
     TWindowFacts* f = FactsOf(h);
-    if (f && !f->askedAlive) f->alive = f->askedAlive = true;
+    if (f && f->aliveAsked != piece) {
+        f->alive = true;
+        f->aliveAsked = piece;
+    }
 }
 
 std::string MemoClassName(HWND h) {
     TWindowFacts* f = FactsOf(h);
     if (!f) return ReadClassName(h);
-    if (!f->askedClass) {
+    if (f->className.empty() && f->classAsked != piece) {
         f->className = ReadClassName(h);
-        f->askedClass = true;
+        f->classAsked = piece;
         // Only a window that exists has a class; one without may have just gone.
-        if (!f->className.empty() && !f->askedAlive) f->alive = f->askedAlive = true;
+        if (!f->className.empty() && f->aliveAsked != piece) {
+            f->alive = true;
+            f->aliveAsked = piece;
+        }
     }
     return f->className;
 }
@@ -74,9 +95,9 @@ std::string MemoClassName(HWND h) {
 DWORD MemoThreadId(HWND h, DWORD* pid) {
     TWindowFacts* f = FactsOf(h);
     if (!f) return GetWindowThreadProcessId(h, pid);
-    if (!f->askedIds) {
+    if (f->thread == 0 && f->idsAsked != piece) {
         f->thread = GetWindowThreadProcessId(h, &f->pid);
-        f->askedIds = true;
+        f->idsAsked = piece;
     }
     if (pid) *pid = f->pid;
     return f->thread;

@@ -1,13 +1,15 @@
-// What an update asks the system about other programs' windows, asked once per update. A
-// window's thread, process and class never change while it lives; whether it still lives is
-// taken as the update first found it. Each answer is a round trip to the window manager (under
-// Wine a request to its server), and an update asks the same few windows again and again.
+// What client work asks the system about other programs' windows, each asked once. Whether a
+// window still lives is taken as the piece of work first found it; its thread, process and class
+// never change while it lives, so they are kept from one piece to the next for as long as every
+// piece asks about the window. Each answer is a round trip to the window manager (under Wine a
+// request to its server), and every update asks the same few windows again and again.
 #pragma once
 #include <windows.h>
 #include <string>
 
-// The answers are remembered while one of these lives and forgotten when the outermost one ends;
-// without one every question goes to the system. The record is not locked: only Winamp's thread,
+// The answers are used while one of these lives; when the outermost one ends, whether windows
+// live is forgotten, and so is all about a window it did not ask about. Without one every
+// question goes to the system. The record is not locked: only Winamp's thread,
 // which runs every piece of client work, asks through it.
 class TWindowMemo {
   public:
