@@ -50,7 +50,8 @@ POINT Index2Pos(int index) {
 }
 
 TOutcome SetStatus_RnQ(HWND wParent, const TStatusText& text) {
-    const TStatusWindow c = GetChilds_RnQ(wParent, GetParent(wParent));
+    // Its owner is not asked for: R&Q's form is never opened, so GetChilds_RnQ does not use it.
+    const TStatusWindow c = GetChilds_RnQ(wParent, nullptr);
     if (!ClientAnswering()) return CallOutcome();
     if (!IsWindowL(wParent)) return TOutcome::Refused;
 
