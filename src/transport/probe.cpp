@@ -10,19 +10,13 @@ namespace {
 enum : LONG { NotYet = 0, Answered = 1, Refused = 2, AlreadyHung = 3 };
 
 // One probe round, handed to the prober as a value: its own copy of the targets, and the answers
-// it fills in. Winamp's thread reads the answers only once done is set.
+// it fills in. Winamp's thread reads the answers only once finished is set.
 struct TProbeJob {
     std::vector<TProbeTarget> targets;
     DWORD limit = 0;
     DWORD start = 0;
     std::vector<LONG> answers;
-    HANDLE done = nullptr; // manual-reset
-    TProbeJob() = default;
-    ~TProbeJob() {
-        if (done) CloseHandle(done);
-    }
-    TProbeJob(const TProbeJob&) = delete;
-    TProbeJob& operator=(const TProbeJob&) = delete;
+    volatile LONG finished = 0; // set by the prober, then its roundDone is signalled
 };
 using TJobPtr = std::shared_ptr<TProbeJob>;
 
@@ -46,12 +40,15 @@ TShared shared;
 struct TProber {
     HANDLE thread = nullptr;
     HANDLE wake = nullptr;
+    // Signalled after each round it finishes, the rounds Winamp's thread gave up on included:
+    // one event for all of them, so a round costs no event of its own to make and close.
+    HANDLE roundDone = nullptr; // auto-reset
     HMODULE module = nullptr;
     volatile LONG stop = 0;
     std::vector<TJobPtr> active; // the rounds it collects answers for
     TProber() = default;
     ~TProber() {
-        for (HANDLE h : {thread, wake})
+        for (HANDLE h : {thread, wake, roundDone})
             if (h) CloseHandle(h);
     }
     TProber(const TProber&) = delete;
@@ -143,7 +140,8 @@ DWORD Finish(TProber& self, bool all) {
         for (size_t i = 0; i < job.targets.size(); ++i)
             if (job.answers[i] == NotYet && IsWindow(job.targets[i].window))
                 MarkAsked(job.targets[i].thread, job.targets[i].window);
-        SetEvent(job.done);
+        InterlockedExchange(&job.finished, 1);
+        SetEvent(self.roundDone);
         it = active.erase(it);
     }
     return next;
@@ -199,36 +197,31 @@ void ProberMain(TProber& self) {
 std::shared_ptr<TProber> StartProber() {
     auto p = std::make_shared<TProber>();
     p->wake = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    if (!p->wake || !StartOwnThread<TProber, &ProberMain>(p)) return nullptr;
+    p->roundDone = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    if (!p->wake || !p->roundDone || !StartOwnThread<TProber, &ProberMain>(p)) return nullptr;
     return p;
 }
 
-// The live prober, started when there is none or the last one has ended (ended from outside,
-// say): Winamp's thread never waits for a thread that is gone.
+// A prober that has ended (ended from outside, say) is let go with all it kept: nobody would
+// hear the threads it watched answer. Winamp's thread learns of it when it waits for a round.
+void DropProber() {
+    live.reset();
+    const TLocked locked(shared.lock);
+    shared.hung.clear();
+    shared.pending.clear();
+}
+
+// The live prober, started when there is none.
 std::shared_ptr<TProber> Prober() {
     if (stopped) return nullptr;
-    if (live && WaitForSingleObject(live->thread, 0) != WAIT_TIMEOUT) {
-        live.reset();
-        const TLocked locked(shared.lock);
-        shared.hung.clear(); // nobody would hear them answer
-        shared.pending.clear();
-    }
     if (!live) live = StartProber();
     return live;
 }
-} // namespace
 
-std::vector<bool> ProbeAll(const std::vector<TProbeTarget>& targets, DWORD limitMs) {
-    std::vector<bool> answered(targets.size(), false);
-    if (targets.empty()) return answered;
-    const std::shared_ptr<TProber> p = Prober();
-    if (!p) return answered;
-    auto job = std::make_shared<TProbeJob>();
-    job->targets = targets;
-    job->limit = limitMs;
-    job->start = GetTickCount();
-    job->done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (!job->done) return answered;
+enum class TRound { Finished, Late, ProberEnded };
+
+// Hands one round to the prober and waits for it, answering what is sent to this thread meanwhile.
+TRound RunRound(const std::shared_ptr<TProber>& p, const TJobPtr& job) {
     {
         const TLocked locked(shared.lock);
         shared.pending.push_back(job);
@@ -236,22 +229,46 @@ std::vector<bool> ProbeAll(const std::vector<TProbeTarget>& targets, DWORD limit
     SetEvent(p->wake);
     // The prober ends the round at its limit itself; the margin covers its waking up.
     constexpr DWORD Margin = 250;
-    const HANDLE handles[2] = {job->done, p->thread};
+    const HANDLE handles[2] = {p->roundDone, p->thread};
     for (;;) {
-        const DWORD left = Left(job->start, limitMs + Margin);
-        if (left == 0) return answered; // the prober is late: its answers are not waited for
+        if (job->finished) return TRound::Finished;
+        const DWORD left = Left(job->start, job->limit + Margin);
+        if (left == 0) return TRound::Late; // its answers are not waited for
         const DWORD r = MsgWaitForMultipleObjects(2, handles, FALSE, left, QS_SENDMESSAGE);
-        if (r == WAIT_OBJECT_0) break;
-        if (r == WAIT_OBJECT_0 + 1) return answered; // it ended: the next probe starts another
+        if (r == WAIT_OBJECT_0 + 1) return job->finished ? TRound::Finished : TRound::ProberEnded;
         if (r == WAIT_OBJECT_0 + 2) {
             MSG m;
             PeekMessageA(&m, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE); // answers them
         } else if (r == WAIT_FAILED) {
             Sleep(1);
         }
+        // WAIT_OBJECT_0: this round or one given up on before has finished; the loop tells which.
     }
-    for (size_t i = 0; i < targets.size(); ++i)
-        answered[i] = job->answers[i] == Answered;
+}
+} // namespace
+
+std::vector<bool> ProbeAll(const std::vector<TProbeTarget>& targets, DWORD limitMs) {
+    std::vector<bool> answered(targets.size(), false);
+    if (targets.empty()) return answered;
+    const DWORD start = GetTickCount();
+    // A prober found ended is replaced once, and the round handed to the new one.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const std::shared_ptr<TProber> p = Prober();
+        if (!p) return answered;
+        auto job = std::make_shared<TProbeJob>();
+        job->targets = targets;
+        job->start = start;
+        job->limit = limitMs;
+        const TRound r = RunRound(p, job);
+        if (r == TRound::ProberEnded) {
+            if (live == p) DropProber();
+            continue;
+        }
+        if (r == TRound::Finished)
+            for (size_t i = 0; i < targets.size(); ++i)
+                answered[i] = job->answers[i] == Answered;
+        return answered;
+    }
     return answered;
 }
 
