@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
@@ -217,9 +218,63 @@ void RunCase(Clients& c, const char* label, int unrelated, int times) {
     if (changingFloor.texts == 0) std::printf("the changing update changed nothing\n");
     Report(label, unrelated, "changing", changingFloor, Measure(c, times, changing, changingFloor));
 }
+// The plugin writes its files (the journal of stored statuses, before a client's first change in
+// an update) beside its code, which for a user is Winamp's Plugins folder on a local disk. The
+// emulated machine of tools/vm32 shares the build folder over a network file system, where each
+// file the update writes holds up Wine's server (which opens files for every process) for tens of
+// milliseconds. So the benchmark runs as a copy in a folder of the local temporary directory,
+// beside a copy of the fake clients. Returns the copy's exit code, or -1 if it could not run.
+int RunFromLocalCopy() {
+    char self[MAX_PATH] = {}, temp[MAX_PATH] = {};
+    if (!GetModuleFileNameA(nullptr, self, MAX_PATH) || !GetTempPathA(MAX_PATH, temp)) return -1;
+    const std::string from(self, std::strrchr(self, '\\') + 1);
+    const std::string dir =
+        std::string(temp) + "lumtra-bench-" + std::to_string(GetCurrentProcessId()) + "\\";
+    const std::string exe = dir + "bench_update.exe", helper = dir + "fake_clients.exe";
+    int code = -1;
+    if (CreateDirectoryA(dir.c_str(), nullptr) && CopyFileA(self, exe.c_str(), FALSE) &&
+        CopyFileA((from + "fake_clients.exe").c_str(), helper.c_str(), FALSE)) {
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        si.dwFlags = STARTF_USESTDHANDLES;
+        si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+        si.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+        si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+        for (HANDLE h : {si.hStdInput, si.hStdOutput, si.hStdError})
+            SetHandleInformation(h, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
+        std::string command = "\"" + exe + "\" --here";
+        PROCESS_INFORMATION pi{};
+        std::fflush(stdout);
+        if (CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                           dir.c_str(), &si, &pi)) {
+            WaitForSingleObject(pi.hProcess, INFINITE);
+            DWORD exitCode = 1;
+            GetExitCodeProcess(pi.hProcess, &exitCode);
+            code = static_cast<int>(exitCode);
+            CloseHandle(pi.hThread);
+            CloseHandle(pi.hProcess);
+        }
+    }
+    // Whatever the copy left there (its settings and journal) goes with it.
+    WIN32_FIND_DATAA f;
+    const HANDLE find = FindFirstFileA((dir + "*").c_str(), &f);
+    if (find != INVALID_HANDLE_VALUE) {
+        do
+            DeleteFileA((dir + f.cFileName).c_str());
+        while (FindNextFileA(find, &f));
+        FindClose(find);
+    }
+    RemoveDirectoryA(dir.c_str());
+    return code;
+}
 } // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    if (argc < 2 || std::strcmp(argv[1], "--here") != 0) {
+        const int code = RunFromLocalCopy();
+        if (code >= 0) return code;
+        std::printf("(could not run from a local copy: measured where it was built)\n");
+    }
     LoadTimeInit();
     ps = defPS;
     ps.Picture = 11;
