@@ -138,7 +138,6 @@ bool JournalTextsWritten(DWORD limitMs, std::vector<std::string>& failures) {
         due = shared.handedOver;
     }
     for (;;) {
-        const std::shared_ptr<TWriter> w = Writer();
         bool done;
         {
             const TLocked locked(shared.lock);
@@ -147,7 +146,9 @@ bool JournalTextsWritten(DWORD limitMs, std::vector<std::string>& failures) {
                 failures.push_back(std::move(f));
             shared.failures.clear();
         }
+        // Mostly it is written already: then the writer is not asked after at all.
         if (done) return true;
+        const std::shared_ptr<TWriter> w = Writer();
         if (!w) {
             WriteHere();
             continue;
