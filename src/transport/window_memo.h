@@ -9,8 +9,8 @@
 
 // The answers are used while one of these lives; when the outermost one ends, whether windows
 // live is forgotten, and so is all about a window it did not ask about. Without one every
-// question goes to the system. The record is not locked: only Winamp's thread,
-// which runs every piece of client work, asks through it.
+// question goes to the system. The record is not locked: only Winamp's thread, which runs every
+// piece of client work, asks through it.
 class TWindowMemo {
   public:
     TWindowMemo();
