@@ -84,19 +84,22 @@ std::shared_ptr<TWriter> StartWriter() {
     return w;
 }
 
-// The live writer, started when there is none or the last one has ended; what an ended one was
-// writing goes to the next unless something newer already waits. Null after quit, or when no
-// thread can start.
+// The live writer, started when there is none. Whether it still runs is not asked here: a wait
+// for it includes its thread, and learns so at no extra cost (see DropEndedWriter). Null after
+// quit, or when no thread can start.
 std::shared_ptr<TWriter> Writer() {
     if (stopped) return nullptr;
-    if (live && WaitForSingleObject(live->thread, 0) != WAIT_TIMEOUT) {
-        live.reset();
-        const TLocked locked(shared.lock);
-        if (!shared.next) shared.next = std::move(shared.current);
-        shared.current.reset();
-    }
     if (!live) live = StartWriter();
     return live;
+}
+
+// The live writer has ended (ended from outside): what it was writing goes to the next one
+// unless something newer already waits.
+void DropEndedWriter() {
+    live.reset();
+    const TLocked locked(shared.lock);
+    if (!shared.next) shared.next = std::move(shared.current);
+    shared.current.reset();
 }
 
 // Without a writer, what waits is written here, on the caller's thread.
@@ -159,7 +162,8 @@ bool JournalTextsWritten(DWORD limitMs, std::vector<std::string>& failures) {
         // A file write is no other program's message: nothing is answered meanwhile, so nothing
         // else starts inside this wait.
         const HANDLE handles[2] = {w->progress, w->thread};
-        WaitForMultipleObjects(2, handles, FALSE, left);
+        if (WaitForMultipleObjects(2, handles, FALSE, left) == WAIT_OBJECT_0 + 1 && w == live)
+            DropEndedWriter();
     }
 }
 
