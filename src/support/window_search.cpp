@@ -109,61 +109,6 @@ void PutInEnumerationOrder(std::vector<HWND>& windows) {
     windows = std::move(o.ordered);
 }
 
-// Requests about the z-order that the merge below may make before it lets an enumeration decide.
-// Under Wine every window an enumeration meets costs a request to its server, so the windows
-// walked near the forms are far cheaper than all of them on a crowded desktop.
-constexpr int MaxOrderSteps = 512;
-
-// The z-order as walked so far, within a budget of requests. Each step tells the neighbour on
-// the other side as well, so no step is asked twice in one merge: the walks below go over the
-// same windows from both ends and more than once.
-class TZWalk {
-  public:
-    HWND Next(HWND h) { return Step(h, true); }
-    HWND Prev(HWND h) { return Step(h, false); }
-    bool Spent() const { return left_ <= 0; }
-
-  private:
-    struct TLink {
-        HWND from, to;
-        bool down;
-    };
-    std::vector<TLink> links_;
-    int left_ = MaxOrderSteps;
-
-    HWND Step(HWND h, bool down) {
-        for (const TLink& l : links_)
-            if (l.from == h && l.down == down) return l.to;
-        --left_;
-        const HWND to = GetWindow(h, down ? GW_HWNDNEXT : GW_HWNDPREV);
-        links_.push_back({h, to, down});
-        if (to) links_.push_back({to, h, !down});
-        return to;
-    }
-};
-
-enum class TAbove { Yes, No, Unknown };
-
-// Whether a comes before b in z-order, told by walking from both towards both ends at once:
-// the first walker to meet the other window, or to run off its end, decides. Costs about three
-// times the distance between them, or to the nearer end, in steps.
-TAbove Above(HWND a, HWND b, TZWalk& z) {
-    HWND downA = a, upB = b, downB = b, upA = a;
-    while (!z.Spent()) {
-        downA = z.Next(downA);
-        if (downA == b) return TAbove::Yes;
-        if (!downA) return TAbove::No; // b was not below a
-        upB = z.Prev(upB);
-        if (upB == a) return TAbove::Yes;
-        if (!upB) return TAbove::No; // a was not above b
-        downB = z.Next(downB);
-        if (downB == a || !downB) return downB ? TAbove::No : TAbove::Yes;
-        upA = z.Prev(upA);
-        if (upA == b || !upA) return upA ? TAbove::No : TAbove::Yes;
-    }
-    return TAbove::Unknown;
-}
-
 std::vector<HWND> Concatenated(const std::vector<std::vector<HWND>>& lists) {
     std::vector<HWND> all;
     for (const std::vector<HWND>& l : lists)
@@ -171,46 +116,56 @@ std::vector<HWND> Concatenated(const std::vector<std::vector<HWND>>& lists) {
     return all;
 }
 
-// Merges lists each already in z-order (one per class) into the first `room` windows in
-// z-order. The topmost of their first windows and the lowest of their last ones are found, and
-// the z-order is walked from both towards the middle until every window of the lists is met:
-// forms that lie together, or in two groups (say, older ones low and newer ones high), cost
-// only the windows among them. False when that would cost more steps than allowed, or the
-// desktop changed meanwhile (a window not met where it should be).
-bool MergeInZOrder(const std::vector<std::vector<HWND>>& lists, size_t room,
-                   std::vector<HWND>& out) {
-    TZWalk z;
-    HWND top = lists.front().front(), bottom = lists.front().back();
+// Requests about the z-order that the merge below may make before it lets an enumeration decide.
+// Under Wine every window an enumeration meets costs a request to its server, so asking the
+// window manager about the forms alone is far cheaper on a crowded desktop.
+constexpr int MaxOrderRequests = 512;
+
+// Where the first window of `list` below h lies in it (its size when none is below h). `list`
+// holds windows of exactly this class in z-order. The window manager finds the next window of a
+// class below h in one request, so forms of two kinds are put in order with about one request
+// per form of the first kind. False when the budget is spent.
+bool FirstBelow(HWND h, const std::string& name, const std::vector<HWND>& list, int& budget,
+                size_t& at) {
+    at = list.size();
+    for (HWND after = h; budget-- > 0;) {
+        const HWND next = FindWindowExA(nullptr, after, name.c_str(), nullptr);
+        if (!next) return true; // also when h has gone meanwhile; the caller sees the order break
+        const auto it = std::find(list.begin(), list.end(), next);
+        if (it != list.end()) {
+            at = static_cast<size_t>(it - list.begin());
+            return true;
+        }
+        after = next; // a class named alike but for case, one beyond the list, or a new window
+    }
+    return false;
+}
+
+// Merges lists each already in z-order (one per class, of the class of the same place in
+// `names`) into the first `room` windows in z-order. False when that would cost more requests
+// than allowed, or the desktop changed meanwhile (the answers contradict each other).
+bool MergeInZOrder(const std::vector<std::vector<HWND>>& lists,
+                   const std::vector<std::string>& names, size_t room, std::vector<HWND>& out) {
+    int budget = MaxOrderRequests;
+    std::vector<HWND> merged = lists.front();
     for (size_t j = 1; j < lists.size(); ++j) {
-        const TAbove higher = Above(lists[j].front(), top, z);
-        const TAbove lower = Above(lists[j].back(), bottom, z);
-        if (higher == TAbove::Unknown || lower == TAbove::Unknown) return false;
-        if (higher == TAbove::Yes) top = lists[j].front();
-        if (lower == TAbove::No) bottom = lists[j].back();
+        const std::vector<HWND>& list = lists[j];
+        std::vector<HWND> both;
+        size_t taken = 0; // the windows of this list placed so far, all above the last one merged
+        for (HWND h : merged) {
+            size_t at = list.size();
+            if (taken < list.size() && !FirstBelow(h, names[j], list, budget, at)) return false;
+            if (at < taken) return false;
+            while (taken < at)
+                both.push_back(list[taken++]);
+            both.push_back(h);
+        }
+        while (taken < list.size())
+            both.push_back(list[taken++]);
+        merged = std::move(both);
     }
-    const std::vector<HWND> wanted = Concatenated(lists);
-    std::vector<HWND> fromTop, fromBottom;
-    const auto take = [&](HWND h, std::vector<HWND>& into) {
-        if (Contains(wanted, h) && !Contains(fromTop, h) && !Contains(fromBottom, h))
-            into.push_back(h);
-    };
-    HWND down = top, up = bottom;
-    take(down, fromTop);
-    take(up, fromBottom);
-    while (fromTop.size() + fromBottom.size() < wanted.size() && down != up) {
-        if (z.Spent()) return false;
-        down = z.Next(down);
-        if (!down) return false;
-        take(down, fromTop);
-        if (down == up) break;
-        up = z.Prev(up);
-        if (!up) return false;
-        take(up, fromBottom);
-    }
-    if (fromTop.size() + fromBottom.size() < wanted.size()) return false;
-    out = std::move(fromTop);
-    out.insert(out.end(), fromBottom.rbegin(), fromBottom.rend());
-    if (out.size() > room) out.resize(room);
+    if (merged.size() > room) merged.resize(room);
+    out = std::move(merged);
     return true;
 }
 } // namespace
@@ -250,16 +205,20 @@ int FindTopLevelWindows(TWindowsAr& ww) {
     // Whatever comes first in the enumeration is among the first `room` of its own class.
     const size_t room = static_cast<size_t>(ICQClientsMaxCount + 1 - ww.wwCounter);
     std::vector<std::vector<HWND>> lists;
+    std::vector<std::string> names;
     for (const std::string& name : ClassNames(ww.szClass)) {
         std::vector<HWND> ofClass = WindowsOfClass(name, room);
-        if (!ofClass.empty()) lists.push_back(std::move(ofClass));
+        if (ofClass.empty()) continue;
+        lists.push_back(std::move(ofClass));
+        names.push_back(name);
     }
     std::vector<HWND> found;
     if (lists.empty()) return ww.wwCounter;
     if (lists.size() == 1) {
         found = std::move(lists.front());
-    } else if (!MergeInZOrder(lists, room, found)) {
-        // Windows of several classes far apart: one enumeration puts them in order.
+    } else if (!MergeInZOrder(lists, names, room, found)) {
+        // A desktop reshuffled while it was asked, or crowded with windows of a class named
+        // alike: one enumeration puts them in order.
         found = Concatenated(lists);
         PutInEnumerationOrder(found);
     }
