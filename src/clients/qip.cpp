@@ -107,23 +107,32 @@ bool CaptionConditionHolds(const std::string& caption) {
     return sStrCompareText(caption, GetControlValueT(IDC_Status)) == 0;
 }
 
-TStatusWindow GetChilds_QIP(HWND wind, HWND parent) {
+namespace {
+// The form's controls. Only a form that answered every question and has no "OK" panel is opened:
+// a client that does not answer is never clicked at. The window to click is asked for only then.
+template <class Owner> TStatusWindow FindControls(HWND wind, Owner owner) {
     TStatusWindow r = SearchForm(wind);
     try {
-        // Only a form that answered every question and has no "OK" panel is opened: a client that
-        // does not answer is never clicked at.
-        if (ClientAnswering() && !IsWindowL(r.wOK) && IsWindowL(parent) &&
-            GetControlValueB(IDC_AllowOpen)) {
-            ClickToOpen(parent);
-            r = SearchForm(wind);
+        if (ClientAnswering() && !IsWindowL(r.wOK) && GetControlValueB(IDC_AllowOpen)) {
+            const HWND parent = owner();
+            if (IsWindowL(parent)) {
+                ClickToOpen(parent);
+                r = SearchForm(wind);
+            }
         }
     } catch (...) {
     }
     return r;
 }
+} // namespace
+
+TStatusWindow GetChilds_QIP(HWND wind, HWND parent) {
+    return FindControls(wind, [parent] { return parent; });
+}
 
 TOutcome SetStatus_QIP(HWND wParent, const TStatusText& text) {
-    const TStatusWindow c = GetChilds_QIP(wParent, GetParent(wParent));
+    // The form's owner, QIP's main window, is what a forced opening clicks.
+    const TStatusWindow c = FindControls(wParent, [wParent] { return GetParent(wParent); });
     if (!ClientAnswering()) return CallOutcome();
     if (!IsWindowL(c.wOK)) return TOutcome::Refused; // the form cannot take a status now
 
