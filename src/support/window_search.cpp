@@ -72,7 +72,10 @@ std::vector<HWND> WindowsOfClass(const std::string& name, size_t limit) {
             break;
         }
         after = h;
-        if (MemoClassName(h) == name && !Contains(out, h)) out.push_back(h);
+        if (MemoClassName(h) == name && !Contains(out, h)) {
+            out.push_back(h);
+            MemoSawWindow(h); // the window manager has just found it: it exists
+        }
     }
     return out;
 }
