@@ -211,7 +211,12 @@ void RunCase(Clients& c, const char* label, int unrelated, int times) {
 
     ps.LongStatus = SteadyLongStatus;
     SetText(); // every client shows the status from here on
-    const Floor steadyFloor = RecordFloor(c, steady);
+    // Unless that update ran out of time (the emulated machine is slow enough with ten clients of
+    // each kind): the updates go on until one only reads.
+    Floor steadyFloor = RecordFloor(c, steady);
+    for (int more = 0; steadyFloor.texts > 0 && more < 5; ++more)
+        steadyFloor = RecordFloor(c, steady);
+    if (steadyFloor.texts > 0) std::printf("the steady update still changes clients\n");
     Report(label, unrelated, "steady", steadyFloor, Measure(c, times, steady, steadyFloor));
 
     const Floor changingFloor = RecordFloor(c, changing);
