@@ -237,7 +237,9 @@ int RunFromLocalCopy() {
         std::string(temp) + "lumtra-bench-" + std::to_string(GetCurrentProcessId()) + "\\";
     const std::string exe = dir + "bench_update.exe", helper = dir + "fake_clients.exe";
     int code = -1;
-    if (CreateDirectoryA(dir.c_str(), nullptr) && CopyFileA(self, exe.c_str(), FALSE) &&
+    // A folder a killed run left under the same process number is taken over.
+    if ((CreateDirectoryA(dir.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) &&
+        CopyFileA(self, exe.c_str(), FALSE) &&
         CopyFileA((from + "fake_clients.exe").c_str(), helper.c_str(), FALSE)) {
         STARTUPINFOA si{};
         si.cb = sizeof si;
