@@ -112,10 +112,16 @@ void PutInEnumerationOrder(std::vector<HWND>& windows) {
     windows = std::move(o.ordered);
 }
 
-std::vector<HWND> Concatenated(const std::vector<std::vector<HWND>>& lists) {
+// The windows of one class, in z-order.
+struct TClassWindows {
+    std::string name;
+    std::vector<HWND> windows;
+};
+
+std::vector<HWND> Concatenated(const std::vector<TClassWindows>& lists) {
     std::vector<HWND> all;
-    for (const std::vector<HWND>& l : lists)
-        all.insert(all.end(), l.begin(), l.end());
+    for (const TClassWindows& l : lists)
+        all.insert(all.end(), l.windows.begin(), l.windows.end());
     return all;
 }
 
@@ -144,20 +150,20 @@ bool FirstBelow(HWND h, const std::string& name, const std::vector<HWND>& list, 
     return false;
 }
 
-// Merges lists each already in z-order (one per class, of the class of the same place in
-// `names`) into the first `room` windows in z-order. False when that would cost more requests
+// Merges lists each already in z-order (one per class) into the first `room` windows in
+// z-order. False when that would cost more requests
 // than allowed, or the desktop changed meanwhile (the answers contradict each other).
-bool MergeInZOrder(const std::vector<std::vector<HWND>>& lists,
-                   const std::vector<std::string>& names, size_t room, std::vector<HWND>& out) {
+bool MergeInZOrder(const std::vector<TClassWindows>& lists, size_t room, std::vector<HWND>& out) {
     int budget = MaxOrderRequests;
-    std::vector<HWND> merged = lists.front();
+    std::vector<HWND> merged = lists.front().windows;
     for (size_t j = 1; j < lists.size(); ++j) {
-        const std::vector<HWND>& list = lists[j];
+        const std::vector<HWND>& list = lists[j].windows;
         std::vector<HWND> both;
         size_t taken = 0; // the windows of this list placed so far, all above the last one merged
         for (HWND h : merged) {
             size_t at = list.size();
-            if (taken < list.size() && !FirstBelow(h, names[j], list, budget, at)) return false;
+            if (taken < list.size() && !FirstBelow(h, lists[j].name, list, budget, at))
+                return false;
             if (at < taken) return false;
             while (taken < at)
                 both.push_back(list[taken++]);
@@ -207,19 +213,16 @@ int FindTopLevelWindows(TWindowsAr& ww) {
     if (ww.wwCounter < 0 || ww.wwCounter > ICQClientsMaxCount) return ww.wwCounter;
     // Whatever comes first in the enumeration is among the first `room` of its own class.
     const size_t room = static_cast<size_t>(ICQClientsMaxCount + 1 - ww.wwCounter);
-    std::vector<std::vector<HWND>> lists;
-    std::vector<std::string> names;
+    std::vector<TClassWindows> lists;
     for (const std::string& name : ClassNames(ww.szClass)) {
         std::vector<HWND> ofClass = WindowsOfClass(name, room);
-        if (ofClass.empty()) continue;
-        lists.push_back(std::move(ofClass));
-        names.push_back(name);
+        if (!ofClass.empty()) lists.push_back({name, std::move(ofClass)});
     }
     std::vector<HWND> found;
     if (lists.empty()) return ww.wwCounter;
     if (lists.size() == 1) {
-        found = std::move(lists.front());
-    } else if (!MergeInZOrder(lists, names, room, found)) {
+        found = std::move(lists.front().windows);
+    } else if (!MergeInZOrder(lists, room, found)) {
         // A desktop reshuffled while it was asked, or crowded with windows of a class named
         // alike: one enumeration puts them in order.
         found = Concatenated(lists);
