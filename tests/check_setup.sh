@@ -65,7 +65,8 @@ mkfifo "$fifo"
 winamp_pid=$!
 exec 3>"$fifo"
 echo "top 1 Winamp v1.x" >&3
-for _ in $(seq 200); do
+# Deadlines, not figures: only a failure waits them out (the emulated machine is slow).
+for _ in $(seq 1200); do
     grep -q '^ok' "$work/winamp.out" && break
     sleep 0.1
 done
@@ -105,7 +106,7 @@ code=$?
 echo "silent uninstall keeps the settings"
 # The uninstaller hands over to a copy of itself in the temp folder and returns at once.
 timeout 60 "$wine" "$(winpath "$plugins/gen_Lumtra-uninstall.exe")" /S >/dev/null 2>&1
-for _ in $(seq 60); do
+for _ in $(seq 240); do
     [ -f "$plugins/gen_Lumtra-uninstall.exe" ] || [ -f "$plugins/gen_Lumtra.dll" ] ||
         has_entry || break
     sleep 0.5
@@ -120,7 +121,7 @@ echo "uninstall told to delete the settings deletes both files"
 # Winamp's folder is no longer registered anywhere: it is named.
 run_setup "/D=$(winpath "$winamp")" || fail "setup exit code $?"
 timeout 60 "$wine" "$(winpath "$plugins/gen_Lumtra-uninstall.exe")" /S /DELETESETTINGS >/dev/null 2>&1
-for _ in $(seq 60); do
+for _ in $(seq 240); do
     [ -f "$plugins/gen_Lumtra-uninstall.exe" ] || [ -f "$plugins/gen_Lumtra.dll.ini" ] ||
         [ -f "$user_plugins/gen_Lumtra.dll.ini" ] || break
     sleep 0.5

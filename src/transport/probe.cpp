@@ -55,6 +55,7 @@ struct TProber {
     TProber& operator=(const TProber&) = delete;
 };
 std::shared_ptr<TProber> live; // Winamp's thread only
+TWaitsRunOut waitsRunOut;      // Winamp's thread only
 bool stopped = false;          // Winamp's thread only
 
 int HungIndex(DWORD t) {
@@ -267,9 +268,22 @@ std::vector<bool> ProbeAll(const std::vector<TProbeTarget>& targets, DWORD limit
         if (r == TRound::Finished)
             for (size_t i = 0; i < targets.size(); ++i)
                 answered[i] = job->answers[i] == Answered;
+        // A late round's answers are still the prober's: it ran out all the same.
+        const bool ranOut = r == TRound::Late || std::find(job->answers.begin(), job->answers.end(),
+                                                           NotYet) != job->answers.end();
+        if (ranOut) CountWaitRunOut(limitMs);
         return answered;
     }
     return answered;
+}
+
+TWaitsRunOut WaitsRunOut() {
+    return waitsRunOut;
+}
+
+void CountWaitRunOut(DWORD limitMs) {
+    ++waitsRunOut.count;
+    waitsRunOut.limitMs += limitMs;
 }
 
 bool IsHung(DWORD t) {

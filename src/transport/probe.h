@@ -27,6 +27,16 @@ bool IsHung(DWORD t);
 // prober hears it answer again.
 void MarkHung(DWORD t, HWND h);
 
+// The waits for clients that ran to their limit (a probe round, a message) since the library was
+// loaded: how many, and the limits they were given. What an update waited for, told alike on a
+// machine of any speed; the tests read it. Winamp's thread only.
+struct TWaitsRunOut {
+    unsigned count = 0;
+    DWORD limitMs = 0;
+};
+TWaitsRunOut WaitsRunOut();
+void CountWaitRunOut(DWORD limitMs);
+
 // quit: the prober ends (after the answers of a probe under way) and forgets the hung threads;
 // AllowProbing (init) lets a new one start.
 void StopProbing();

@@ -191,6 +191,7 @@ LRESULT SendToWindow(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
             result = a.result;
             return true;
         }
+        if (a.error == ERROR_TIMEOUT) CountWaitRunOut(limit);
         if (a.error == ERROR_TIMEOUT && IsWindow(h)) {
             MarkHung(t, h); // skipped, also by later pieces, until it is heard again
             fail(limit < perMessage ? TOutcome::Cut : TOutcome::Skipped);

@@ -17,6 +17,17 @@ HWND ParseHandle(const std::string& s) {
 }
 } // namespace
 
+BlockWatch::BlockWatch()
+    : event_(CreateEventA(nullptr, TRUE, FALSE, "LumtraFakeClientBlockBegan")) {
+    if (event_) ResetEvent(event_); // left set by an earlier test
+}
+BlockWatch::~BlockWatch() {
+    if (event_) CloseHandle(event_);
+}
+bool BlockWatch::Wait(DWORD ms) const {
+    return event_ && WaitForSingleObject(event_, ms) == WAIT_OBJECT_0;
+}
+
 HWND FakeClient::operator[](const std::string& role) const {
     auto it = windows.find(name + "." + role);
     return it == windows.end() ? nullptr : it->second;
@@ -125,10 +136,9 @@ void FakeClientProcess::Destroy(const std::string& window) {
     Command("destroy " + window);
 }
 void FakeClientProcess::Hang(int ms) {
-    Command("hang " + std::to_string(ms));
-    // The hang begins when the helper's thread takes the request from its queue; messages sent
-    // to it before then would still be answered.
-    Sleep(100);
+    // Answered once the helper's window thread has taken the request and stopped answering.
+    const auto lines = Command("hang " + std::to_string(ms));
+    if (lines.empty() || lines.back() != "ok") throw std::runtime_error("the hang did not begin");
 }
 void FakeClientProcess::Block(const std::string& window, UINT message, int ms, int times) {
     char hex[16];

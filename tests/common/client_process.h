@@ -32,6 +32,22 @@ struct FormShows {
     std::string confirmed; // what the last confirmation applied, in the same form
 };
 
+// Tells when a window of any fake client begins taking its time inside a blocked message (see
+// FakeClientProcess::Block), so that a test acts while the plugin waits on it, however slow the
+// machine, instead of sleeping and hoping the wait has begun.
+class BlockWatch {
+  public:
+    BlockWatch(); // watches from now on
+    ~BlockWatch();
+    BlockWatch(const BlockWatch&) = delete;
+    BlockWatch& operator=(const BlockWatch&) = delete;
+    // True once a block has begun since the watch was made.
+    bool Wait(DWORD ms = 60000) const;
+
+  private:
+    HANDLE event_;
+};
+
 class FakeClientProcess {
   public:
     FakeClientProcess();  // starts the helper program
@@ -54,7 +70,7 @@ class FakeClientProcess {
     FormShows State(const std::string& form);
     // Everything received since the last call.
     std::vector<ClientRecord> Records();
-    // Makes the helper stop answering messages for ms milliseconds.
+    // Makes the helper stop answering messages for ms milliseconds, from before it returns.
     void Hang(int ms);
     // Makes a window take ms milliseconds inside a message sent to it from outside, the next
     // `times` times (every time when negative).

@@ -200,11 +200,13 @@ TEST_F(ScenarioTest, AClientStartedLaterIsStoredAtItsFirstUpdate) {
 
 TEST_F(BothClientsTest, ATrackChangeDuringASlowUpdateFollowsItAndTheFirstStatusIsKept) {
     StartPlayer();
+    const BlockWatch slow;
     qip.Block("q1.edit2", WM_GETTEXTLENGTH, 1000, 1); // slow as its status is first read
     const HWND winamp = player->window();
     // Meanwhile another program presses "next track" and Winamp gets two more messages.
-    std::thread other([winamp] {
-        Sleep(300);
+    bool inside = false;
+    std::thread other([winamp, &slow, &inside] {
+        inside = slow.Wait();
         DWORD_PTR r = 0;
         SendMessageTimeoutA(winamp, WM_COMMAND, 40048, 0, SMTO_NORMAL, 10000, &r);
         for (int i = 0; i < 2; ++i)
@@ -212,6 +214,7 @@ TEST_F(BothClientsTest, ATrackChangeDuringASlowUpdateFollowsItAndTheFirstStatusI
     });
     player->PlayAndSettle(0, 3);
     other.join();
+    ASSERT_TRUE(inside) << "the update never waited on the slow client";
     EXPECT_EQ(Expected(1), Confirmed(qip, "q1.form"));
     EXPECT_EQ(Expected(1), Confirmed(rnq, "r1.form"));
     player->Close();
@@ -296,12 +299,14 @@ TEST_F(BothClientsTest, ASwitchOffInsideAnUpdatesWaitEndsTheUpdate) {
     player->PlayAndSettle(0, 3);
     ASSERT_EQ(Expected(0), Confirmed(qip2, "q2.form"));
     // Every client slow once as the next update reads it: the first one met holds the wait.
+    const BlockWatch slow;
     qip.Block("q1.edit2", WM_GETTEXTLENGTH, 1000, 1);
     qip2.Block("q2.edit2", WM_GETTEXTLENGTH, 1000, 1);
     rnq.Block("r1.edit1", WM_GETTEXTLENGTH, 1000, 1);
     const HWND winamp = player->window();
-    std::thread other([winamp] {
-        Sleep(300);
+    bool inside = false;
+    std::thread other([winamp, &slow, &inside] {
+        inside = slow.Wait();
         DWORD_PTR r = 0;
         SendMessageTimeoutA(winamp, Player::ConfigureMessage, 0, 0, SMTO_NORMAL, 30000, &r);
     });
@@ -311,6 +316,7 @@ TEST_F(BothClientsTest, ASwitchOffInsideAnUpdatesWaitEndsTheUpdate) {
                   Click(dlg, IDOK);
               });
     other.join();
+    ASSERT_TRUE(inside) << "the update never waited on a slow client";
     EXPECT_EQ(QipBefore, Confirmed(qip, "q1.form"));
     EXPECT_EQ("pic=7|status=Отдыхаю|long=Дома", Confirmed(qip2, "q2.form"));
     EXPECT_EQ(RnqBefore, Confirmed(rnq, "r1.form"));
@@ -325,11 +331,13 @@ TEST_F(BothClientsTest, QuitInsideAnUpdatesWaitRestoresBothBeforeItReturns) {
     player->PlayAndSettle(0, 3);
     ASSERT_EQ(Expected(0), Confirmed(rnq, "r1.form"));
     player->unloadAtEndSession = true;
+    const BlockWatch slow;
     rnq.Block("r1.edit1", WM_GETTEXTLENGTH, 3000, 1); // slow as the next update reads it
     const HWND winamp = player->window();
     std::string qipAtReturn, rnqAtReturn;
+    bool inside = false;
     std::thread windows([&] {
-        Sleep(500);
+        inside = slow.Wait();
         DWORD_PTR r = 0;
         SendMessageTimeoutA(winamp, WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, 30000, &r);
         qipAtReturn = Confirmed(qip, "q1.form");
@@ -337,6 +345,7 @@ TEST_F(BothClientsTest, QuitInsideAnUpdatesWaitRestoresBothBeforeItReturns) {
     });
     player->PlayAndSettle(1, 3);
     windows.join();
+    ASSERT_TRUE(inside) << "the update never waited on the slow client";
     EXPECT_EQ(QipBefore, qipAtReturn);
     EXPECT_EQ(RnqBefore, rnqAtReturn);
     EXPECT_EQ(QipBefore, Confirmed(qip, "q1.form")) << "the update went on after quit";

@@ -14,9 +14,10 @@
 //   settext WINDOW TEXT | select WINDOW INDEX | show WINDOW | hide WINDOW | destroy WINDOW
 //   state WINDOW       what a form shows and what its last confirmation applied
 //   records            the record since the last call, then forget it
-//   hang MS            stop answering messages for MS milliseconds
+//   hang MS            stop answering messages for MS milliseconds; answered once the hang began
 //   block WINDOW MSG MS [TIMES]   take MS milliseconds inside message MSG (hex) sent to the
-//                      window from outside, the next TIMES times (every time when left out)
+//                      window from outside, the next TIMES times (every time when left out);
+//                      each time it begins, the event named BlockBeganEvent is set if it exists
 //   textlength WINDOW N            answer WM_GETTEXTLENGTH with N
 //   vanish WINDOW MSG              destroy the window as message MSG (hex) reaches it from outside
 #include <windows.h>
@@ -62,6 +63,8 @@ std::map<HWND, LRESULT> lengthLies;
 std::map<HWND, UINT> vanishes;
 WNDPROC comboProc = nullptr, editProc = nullptr;
 HWND control = nullptr;
+HANDLE hangBegan = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+constexpr char BlockBeganEvent[] = "LumtraFakeClientBlockBegan";
 constexpr UINT WM_COMMANDLINE = WM_APP + 1;
 constexpr UINT WM_HANG = WM_APP + 2;
 
@@ -110,6 +113,10 @@ bool Misbehave(HWND h, UINT m, LRESULT& answer) {
         for (Block& x : b->second)
             if (x.message == m && x.times != 0) {
                 if (x.times > 0) --x.times;
+                if (HANDLE began = OpenEventA(EVENT_MODIFY_STATE, FALSE, BlockBeganEvent)) {
+                    SetEvent(began); // a test waiting for the plugin to be inside this wait
+                    CloseHandle(began);
+                }
                 Sleep(x.ms); // answering nothing meanwhile, as a busy client does
             }
     auto gone = vanishes.find(h);
@@ -489,6 +496,7 @@ LRESULT CALLBACK ControlProc(HWND h, UINT m, WPARAM w, LPARAM l) {
         return 0;
     }
     if (m == WM_HANG) {
+        SetEvent(hangBegan);
         Sleep(static_cast<DWORD>(w)); // not answering anyone, as a hung client does
         return 0;
     }
@@ -513,6 +521,10 @@ DWORD WINAPI Reader(void*) {
             buffer.erase(0, nl + 1);
             if (!io.first.empty() && io.first.back() == '\r') io.first.pop_back();
             SendMessageA(control, WM_COMMANDLINE, 0, reinterpret_cast<LPARAM>(&io));
+            // A hang is told only once it holds: the window thread takes it from its queue later.
+            if (io.first.rfind("hang ", 0) == 0 && io.second == "ok" &&
+                WaitForSingleObject(hangBegan, 60000) != WAIT_OBJECT_0)
+                io.second = "error the hang did not begin";
             const std::string answer = io.second + "\n.\n";
             DWORD written = 0;
             WriteFile(out, answer.data(), static_cast<DWORD>(answer.size()), &written, nullptr);
