@@ -53,7 +53,7 @@ lumtra_enter_namespace() {
 lumtra_packages_missing() {
     local need=(x86_64-w64-mingw32-g++-posix i686-w64-mingw32-g++-posix cmake ninja Xvfb xauth
         /usr/lib/llvm-14/bin/llvm-windres /usr/src/googletest/CMakeLists.txt python3 debootstrap
-        unshare)
+        unshare cc /usr/lib/x86_64-linux-gnu/libc.a)
     [[ ${1:-} == demo ]] || need+=(bsdtar makensis)
     local x
     for x in "${need[@]}"; do
@@ -68,7 +68,7 @@ lumtra_ensure_packages() {
     lumtra_packages_missing "${1:-}" || return 0
     lumtra_need_root || return 1
     local packages=(mingw-w64 xvfb xauth googletest llvm-14 cmake ninja-build python3 debootstrap
-        util-linux)
+        util-linux gcc libc6-dev)
     [[ ${1:-} == demo ]] || packages+=(libarchive-tools nsis)
     echo "Installing the toolchain (${packages[*]})..."
     export DEBIAN_FRONTEND=noninteractive
@@ -146,6 +146,16 @@ lumtra_mount_wine() {
         mount --bind "$LUMTRA_ROOT" "$root$LUMTRA_ROOT"
 }
 
+# Undoes lumtra_mount_wine (and the test folders under the project's mount) before the root is
+# copied or used otherwise; the Wine server must have stopped.
+lumtra_unmount_wine() {
+    [[ -n ${LUMTRA_WINE_SYSTEM:-} ]] && return 0
+    local root=$LUMTRA_WINE_CHROOT m
+    for m in "$root$LUMTRA_ROOT" "$root/tmp/.X11-unix" "$root/dev" "$root/proc"; do
+        if mountpoint -q "$m"; then umount -R "$m" || return 1; fi
+    done
+}
+
 # Folders the tests of where settings live need and cannot make themselves, under
 # build/test-mounts as Wine sees it: plugins (writable), plugins-ro (the same folder through a
 # read-only bind mount: what a normal user meets under Program Files; root ignores permissions,
@@ -183,26 +193,44 @@ lumtra_prepare() {
 
 # Whether this machine's kernel lets a 64-bit process run 32-bit code, which Wine's WoW64 mode
 # needs for every 32-bit Windows program. Some kernels have their 32-bit code segment switched off
-# (ia32 emulation disabled): a far call into it faults. Asked once per run with a tiny probe of
-# our own; without a C compiler the answer is taken to be yes.
+# (ia32 emulation disabled): a far call into it faults. Asked anew in every run (a build tree may
+# move between machines) with a tiny probe of our own: a far call into that segment, to a far
+# return that lies in the code (data is not executable), on a stack below 4 GiB (32-bit code
+# addresses the stack by its low half). It exits 0 where 32-bit code runs and faults elsewhere.
 lumtra_runs_32bit_code() {
     if [[ -z ${LUMTRA_RUNS_32BIT:-} ]]; then
-        LUMTRA_RUNS_32BIT=yes
         local probe="$LUMTRA_ROOT/build/ia32-probe"
-        if command -v cc >/dev/null && mkdir -p "$LUMTRA_ROOT/build" &&
+        rm -f "$probe"
+        if mkdir -p "$LUMTRA_ROOT/build" && command -v cc >/dev/null &&
             cc -O0 -static -no-pie -x c -o "$probe" - 2>/dev/null <<'CODE'
 #include <stdint.h>
-static unsigned char code[] __attribute__((aligned(16))) = {0xCB}; /* a far return */
+#include <sys/mman.h>
+__asm__(".text\n.globl ia32_probe_return\nia32_probe_return:\n\tlretl\n");
+static struct { uint32_t offset; uint16_t selector; } __attribute__((packed)) ia32_probe_to;
+static uint64_t ia32_probe_rsp;
+extern char ia32_probe_return[];
 int main(void) {
-    struct { uint32_t offset; uint16_t selector; } __attribute__((packed)) to = {
-        (uint32_t)(uintptr_t)code, 0x23}; /* the 32-bit user code segment */
-    if ((uintptr_t)code > 0xffffffffu) return 0;
-    __asm__ volatile("lcall *%0" ::"m"(to));
+    char *stack = mmap(0, 65536, PROT_READ | PROT_WRITE,
+                       MAP_PRIVATE | MAP_ANONYMOUS | MAP_32BIT, -1, 0);
+    if (stack == MAP_FAILED || (uintptr_t)ia32_probe_return > 0xffffffffu) return 2;
+    ia32_probe_to.offset = (uint32_t)(uintptr_t)ia32_probe_return;
+    ia32_probe_to.selector = 0x23; /* the 32-bit user code segment */
+    /* The stack pointer is kept in memory: 32-bit code leaves the registers' upper halves undefined. */
+    __asm__ volatile("mov %%rsp, ia32_probe_rsp(%%rip)\n\t"
+                     "mov %0, %%rsp\n\t"
+                     "lcalll *ia32_probe_to(%%rip)\n\t"
+                     "mov ia32_probe_rsp(%%rip), %%rsp"
+                     :: "r"(stack + 65536 - 64) : "memory");
     return 0;
 }
 CODE
         then
-            { "$probe"; } >/dev/null 2>&1 || LUMTRA_RUNS_32BIT=no
+            if { "$probe"; } >/dev/null 2>&1; then LUMTRA_RUNS_32BIT=yes; else LUMTRA_RUNS_32BIT=no; fi
+        else
+            # Safe either way: the emulated machine runs the 32-bit programs wherever they run.
+            echo "NOTE: the probe for 32-bit code could not be compiled (no C compiler or static C" >&2
+            echo "library?); assuming this kernel refuses 32-bit code." >&2
+            LUMTRA_RUNS_32BIT=no
         fi
         export LUMTRA_RUNS_32BIT
     fi
