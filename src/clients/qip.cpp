@@ -76,8 +76,20 @@ class TDesktopRestorer {
     HWND foreground_ = nullptr;
 };
 
+// Whether a click at p reaches QIP's main window and nothing else: the window there is the main
+// window or one of its children (not another program's window over it, always-on-top say, nor a
+// dialog of QIP's own), the main window is shown and not minimized (a minimized window's
+// rectangle lies far off the desktop), and p lies on a monitor. None of these asks QIP anything.
+bool ClickLandsOn(HWND main, POINT p) {
+    if (!IsWindowVisible(main) || IsIconic(main)) return false;
+    if (!MonitorFromPoint(p, MONITOR_DEFAULTTONULL)) return false;
+    const HWND there = WindowFromPoint(p);
+    return there && GetAncestor(there, GA_ROOT) == main;
+}
+
 // A left click near the bottom-right corner of QIP's main window, which makes QIP open its
 // status form. The click is only queued: the form it opens is mostly served at a later update.
+// A point that is not QIP's gets no click: the form stays closed until an update finds it free.
 void ClickToOpen(HWND main) {
     RECT r{};
     if (!GetWindowRect(main, &r)) return;
@@ -86,6 +98,8 @@ void ClickToOpen(HWND main) {
     const int x = r.right - OpenClickFromRight;
     const int y = r.bottom - OpenClickFromBottom;
     Desktop.SetCursorPos(x, y);
+    // As late as can be: the window under the point may change up to the click itself.
+    if (!ClickLandsOn(main, POINT{x, y})) return;
     // Without MOUSEEVENTF_MOVE the coordinates are ignored and the click lands at the cursor;
     // they are passed as the bits of the signed values so a negative point is clicked too.
     Desktop.mouse_event(AbsoluteLeftDown, static_cast<DWORD>(x), static_cast<DWORD>(y), 0, 0);

@@ -147,18 +147,24 @@ TEST_F(QipTest, ControlsAreToldApartByOrder) {
 }
 
 namespace {
-std::vector<DesktopCall> ForcedOpening(HWND main, POINT cursor, HWND foreground) {
+// The desktop calls of one forced opening, the click itself left out when it would land elsewhere:
+// the cursor and the foreground window are put back either way.
+std::vector<DesktopCall> ForcedOpening(HWND main, POINT cursor, HWND foreground,
+                                       bool clicked = true) {
     RECT r{};
     GetWindowRect(main, &r);
     const long long x = r.right - 15, y = r.bottom - 40;
-    return {{"GetCursorPos"},
-            {"GetForegroundWindow"},
-            {"SetForegroundWindow", 0, 0, 0, main},
-            {"SetCursorPos", x, y},
-            {"mouse_event", 0x8002, x, y},
-            {"mouse_event", 0x8004, x, y},
-            {"SetForegroundWindow", 0, 0, 0, foreground},
-            {"SetCursorPos", cursor.x, cursor.y}};
+    std::vector<DesktopCall> calls{{"GetCursorPos"},
+                                   {"GetForegroundWindow"},
+                                   {"SetForegroundWindow", 0, 0, 0, main},
+                                   {"SetCursorPos", x, y}};
+    if (clicked) {
+        calls.push_back({"mouse_event", 0x8002, x, y});
+        calls.push_back({"mouse_event", 0x8004, x, y});
+    }
+    calls.push_back({"SetForegroundWindow", 0, 0, 0, foreground});
+    calls.push_back({"SetCursorPos", cursor.x, cursor.y});
+    return calls;
 }
 } // namespace
 
@@ -178,18 +184,55 @@ TEST_F(QipTest, FormWithoutOKIsOpenedByOneClickPerSearch) {
     EXPECT_TRUE(DesktopRecorder::calls.empty());
 }
 
-// A QIP main window on a monitor left of and above the primary one.
-TEST_F(QipTest, ClickPointWithNegativeCoordinatesPutsCursorAndForegroundBack) {
-    DesktopRecorder::cursor = {300, 200};
+// The click is injected into the desktop, not sent to QIP: it lands on whatever is at the point.
+// Where that is not QIP's main window (or one of its children), nothing is clicked, the form is
+// left closed and unchanged, and a later update, once the point is QIP's again, clicks.
+TEST_F(QipTest, TheOpeningClickLandsOnQipOrNowhere) {
+    enum Cover { NoCover, OtherProgramsCover, QipsOwnCover };
+    struct Row {
+        const char* what;
+        const char* at;     // where QIP's main window lies
+        Cover cover;        // an always-on-top window over the click point, and whose
+        const char* change; // what is done to the main window: "minimize", "hide"
+        bool clicked;
+    };
+    const Row rows[] = {
+        {"nothing over the corner", "at=400,300,300,300", NoCover, nullptr, true},
+        {"another program's window over the corner", "at=400,300,300,300", OtherProgramsCover,
+         nullptr, false},
+        {"a dialog of QIP's own over the corner", "at=400,300,300,300", QipsOwnCover, nullptr,
+         false},
+        {"a minimized main window", "at=400,300,300,300", NoCover, "minimize", false},
+        {"a hidden main window", "at=400,300,300,300", NoCover, "hide", false},
+        {"the corner off every monitor", "at=-700,-500,300,300", NoCover, nullptr, false},
+    };
+    DesktopRecorder::cursor = {7, 9};
     DesktopRecorder::foreground = reinterpret_cast<HWND>(0x4242);
-    FakeClient q = clients.Qip("q1", "okafterclick at=-700,-500,300,300");
-    RECT r{};
-    GetWindowRect(q["main"], &r);
-    ASSERT_LT(r.right - 15, 0);
-    ASSERT_LT(r.bottom - 40, 0);
-    GetChilds_QIP(q["form"], q["main"]);
-    EXPECT_EQ(ForcedOpening(q["main"], {300, 200}, DesktopRecorder::foreground),
-              DesktopRecorder::calls);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        FakeClientProcess qip, other;
+        FakeClient q = qip.Qip("q1", std::string("okafterclick ") + row.at);
+        RECT r{};
+        GetWindowRect(q["main"], &r);
+        const RECT corner{r.right - 40, r.bottom - 60, r.right, r.bottom};
+        FakeClientProcess& coverOwner = row.cover == QipsOwnCover ? qip : other;
+        if (row.cover != NoCover) coverOwner.Cover("x.cover", corner);
+        if (row.change) qip.Command(std::string(row.change) + " q1.main");
+        DesktopRecorder::calls.clear();
+        qip.Records();
+        EXPECT_NE(TOutcome::Done, SetStatus_QIP(q["form"], CurrentStatusText()));
+        EXPECT_EQ(ForcedOpening(q["main"], {7, 9}, DesktopRecorder::foreground, row.clicked),
+                  DesktopRecorder::calls);
+        ok_sequence(qip.Records(), "q1", NothingSeq, row.what);
+        if (row.cover == NoCover) continue;
+        // The cover has gone: the next update clicks.
+        coverOwner.Destroy("x.cover");
+        DesktopRecorder::calls.clear();
+        EXPECT_NE(TOutcome::Done, SetStatus_QIP(q["form"], CurrentStatusText()));
+        EXPECT_EQ(ForcedOpening(q["main"], {7, 9}, DesktopRecorder::foreground),
+                  DesktopRecorder::calls)
+            << "once the corner is free again";
+    }
 }
 
 // The injected click reaches QIP's main window for real; the form it makes usable is served, once,

@@ -132,6 +132,16 @@ void FakeClientProcess::Show(const std::string& window) {
 void FakeClientProcess::Hide(const std::string& window) {
     Command("hide " + window);
 }
+HWND FakeClientProcess::Cover(const std::string& name, const RECT& r) {
+    const auto lines =
+        Command("cover " + name + " " + std::to_string(r.left) + "," + std::to_string(r.top) + "," +
+                std::to_string(r.right - r.left) + "," + std::to_string(r.bottom - r.top));
+    const std::string last = lines.empty() ? "" : lines.back();
+    const size_t eq = last.find('=');
+    if (last.rfind("ok ", 0) != 0 || eq == std::string::npos)
+        throw std::runtime_error("no cover made: " + last);
+    return ParseHandle(last.substr(eq + 1));
+}
 void FakeClientProcess::Destroy(const std::string& window) {
     Command("destroy " + window);
 }

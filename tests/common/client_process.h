@@ -66,6 +66,8 @@ class FakeClientProcess {
     void Select(const std::string& window, int index);
     void Show(const std::string& window);
     void Hide(const std::string& window);
+    // An always-on-top window of the helper's process over a rectangle of the screen.
+    HWND Cover(const std::string& name, const RECT& r);
     void Destroy(const std::string& window);
     FormShows State(const std::string& form);
     // Everything received since the last call.

@@ -11,7 +11,10 @@
 //       an R&Q client: hidden application window, main window(s), status form
 //   top N CLASS        N plain top-level windows of a class (the rest of the line, so that
 //                      "top 1 Winamp v1.x" stands in for a running Winamp)
-//   settext WINDOW TEXT | select WINDOW INDEX | show WINDOW | hide WINDOW | destroy WINDOW
+//   cover NAME X,Y,W,H an always-on-top window of this process over that rectangle (another
+//                      program's when sent to a process of its own)
+//   settext WINDOW TEXT | select WINDOW INDEX | show WINDOW | hide WINDOW | minimize WINDOW
+//   destroy WINDOW
 //   state WINDOW       what a form shows and what its last confirmation applied
 //   records            the record since the last call, then forget it
 //   hang MS            stop answering messages for MS milliseconds; answered once the hang began
@@ -428,6 +431,19 @@ std::string Run(const std::string& line) {
                             nullptr, GetModuleHandleA(nullptr), nullptr);
         return "ok";
     }
+    if (cmd == "cover") {
+        int x = 0, y = 0, w = 0, h = 0;
+        in >> name;
+        std::string at;
+        in >> at;
+        if (sscanf(at.c_str(), "%d,%d,%d,%d", &x, &y, &w, &h) != 4) return "error usage";
+        HWND cover =
+            CreateWindowExA(WS_EX_TOPMOST, "FakeClientsCover", name.c_str(), WS_POPUP | WS_VISIBLE,
+                            x, y, w, h, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        if (!cover) return "error not made";
+        Name(cover, name);
+        return "ok " + name + "=" + Hex(cover);
+    }
     if (cmd == "records") {
         std::string r;
         for (const Record& x : records) {
@@ -471,6 +487,8 @@ std::string Run(const std::string& line) {
         ShowWindow(h, SW_SHOWNOACTIVATE);
     else if (cmd == "hide")
         ShowWindow(h, SW_HIDE);
+    else if (cmd == "minimize")
+        ShowWindow(h, SW_MINIMIZE);
     else if (cmd == "destroy")
         DestroyWindow(h);
     else if (cmd == "state") {
@@ -542,7 +560,10 @@ int main() {
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = "FakeClientsControl";
     RegisterClassA(&wc);
-    control = CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.lpszClassName = "FakeClientsCover";
+    RegisterClassA(&wc);
+    control = CreateWindowExA(0, "FakeClientsControl", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                               wc.hInstance, nullptr);
     HANDLE reader = CreateThread(nullptr, 0, Reader, nullptr, 0, nullptr);
     MSG msg;
