@@ -8,6 +8,8 @@
 #include <cstring>
 #include <memory>
 
+TTimeLimits TimeLimits;
+
 namespace {
 TClientWork::TFrame* currentFrame = nullptr; // the piece of work under way, innermost first
 TClientCall* currentCall = nullptr;
@@ -96,8 +98,8 @@ TClientWork::TClientWork(TWorkKind kind) {
         f->ended = true;
     const bool restore = kind == TWorkKind::Restore;
     frame_.start = GetTickCount();
-    frame_.perMessage = restore ? RestoreSendTimeoutMs : SendTimeoutMs;
-    frame_.total = restore ? RestoreBudgetMs : UpdateBudgetMs;
+    frame_.perMessage = restore ? TimeLimits.restoreSendMs : TimeLimits.sendMs;
+    frame_.total = restore ? TimeLimits.restoreMs : TimeLimits.updateMs;
     frame_.outer = currentFrame;
     currentFrame = &frame_;
     granted_ = true;
@@ -116,7 +118,7 @@ bool ClientWorkUnderWay() {
 }
 
 DWORD WorkTimeLeft() {
-    if (!currentFrame) return UpdateBudgetMs;
+    if (!currentFrame) return TimeLimits.updateMs;
     return currentFrame->ended ? 0 : Left(currentFrame->start, currentFrame->total);
 }
 
@@ -172,7 +174,7 @@ LRESULT SendToWindow(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (t == 0) return fail(TOutcome::Refused); // the window is gone
     if (f && f->ended) return fail(TOutcome::Abandoned);
     if (IsHung(t)) return fail(TOutcome::Skipped);
-    const DWORD perMessage = f ? f->perMessage : SendTimeoutMs;
+    const DWORD perMessage = f ? f->perMessage : TimeLimits.sendMs;
 
     // Sends one message within the time left; false when it was not answered.
     auto send = [&](UINT m, WPARAM w, LPARAM l, LRESULT& result) {

@@ -30,6 +30,11 @@ class FaultsTest : public ClientsTest {
     }
 };
 
+// How long a client that stalls or hangs does so: longer than the few updates of a test.
+int FarLongerThanAnUpdate() {
+    return static_cast<int>(10 * TimeLimits.updateMs);
+}
+
 bool Answers(HWND h, UINT waitMs) {
     DWORD_PTR r = 0;
     return SendMessageTimeoutA(h, WM_NULL, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG, waitMs, &r) != 0;
@@ -43,7 +48,7 @@ TEST_F(FaultsTest, HungClientDoesNotHoldTheUpdateNorWinamp) {
     FakeClient hung = hungProcess.Qip("h1");
     FakeClient fine = clients.Qip("q1");
     FakeClient rnq = clients.Rnq("r1");
-    hungProcess.Hang(60000); // far longer than any update may take
+    hungProcess.Hang(FarLongerThanAnUpdate());
 
     // Someone asks Winamp's window something while the update runs.
     std::atomic<bool> started{false}, finished{false}, answered{false};
@@ -76,7 +81,7 @@ TEST_F(FaultsTest, HungClientDoesNotHoldTheUpdateNorWinamp) {
 TEST_F(FaultsTest, AHungClientIsSkippedUntilItAnswersAgain) {
     FakeClientProcess hungProcess;
     FakeClient hung = hungProcess.Qip("h1");
-    hungProcess.Hang(3000);
+    hungProcess.Hang(static_cast<int>(2 * TimeLimits.sendMs)); // longer than one message may take
     {
         const TClientWork work(TWorkKind::Update);
         EXPECT_TRUE(IsWindowL(hung["edit1"]));
@@ -127,10 +132,10 @@ TEST_F(FaultsTest, ClientsThatStallOrLieAreLeftWithinTheBoundAndOnlyOnce) {
     // "OK", so it is never clicked at, and what it did not say is never stored.
     FakeClient shut = closed.Qip("c1", "okafterclick");
     FakeClient fine = clients.Rnq("r1");
-    // Far longer than the updates below take on any machine: they must not wait for its end.
-    stalling.Block("s1.edit2", WM_GETTEXTLENGTH, 60000, 1); // after answering the probe
+    // The updates below must not wait for the stalls to end.
+    stalling.Block("s1.edit2", WM_GETTEXTLENGTH, FarLongerThanAnUpdate(), 1); // after the probe
     lying.ClaimTextLength("l1.edit2", 2147483647);
-    closed.Block("c1.pan1", WM_GETTEXTLENGTH, 60000, 1);
+    closed.Block("c1.pan1", WM_GETTEXTLENGTH, FarLongerThanAnUpdate(), 1);
     // A slow machine may spend an update's budget before it reaches every client; each stalling
     // one then costs one later update, and the client that answers is served at the latest once
     // both are known to stall.
@@ -139,7 +144,8 @@ TEST_F(FaultsTest, ClientsThatStallOrLieAreLeftWithinTheBoundAndOnlyOnce) {
     while (clients.State("r1.form").confirmations == 0 && updates < 3) {
         const TWaitsRunOut w = UpdateWaits();
         ++updates;
-        EXPECT_LE(w.limitMs, UpdateBudgetMs) << "update " << updates << " waited beyond its budget";
+        EXPECT_LE(w.limitMs, TimeLimits.updateMs)
+            << "update " << updates << " waited beyond its budget";
         waits += w.count;
     }
     EXPECT_EQ(1, clients.State("r1.form").confirmations);
@@ -204,11 +210,11 @@ TEST_F(FaultsTest, ThreeHungClientsCostOneBoundTogetherThenNothing) {
     c.Qip("c1");
     SetText(); // all three stored and changed
     for (FakeClientProcess* p : {&a, &b, &c})
-        p->Hang(60000);
+        p->Hang(FarLongerThanAnUpdate());
     ps.LongStatus = "Другое";
     const TWaitsRunOut first = UpdateWaits();
     EXPECT_EQ(1u, first.count) << "all three are asked at once, within one limit";
-    EXPECT_LE(first.limitMs, UpdateBudgetMs);
+    EXPECT_LE(first.limitMs, TimeLimits.updateMs);
     EXPECT_EQ(0u, UpdateWaits().count) << "second update";
     Switch(IDC_Enable, false);
     const TWaitsRunOut before = WaitsRunOut();
