@@ -251,8 +251,7 @@ lumtra_say_no_32bit() {
     lumtra_runs_32bit_code && return 0
     echo "NOTE: this machine's kernel refuses 32-bit code (a far call into its 32-bit code segment"
     echo "faults: ia32 emulation is off), so Wine cannot run any 32-bit Windows program here."
-    echo "${1:-The win32 build is made and its files are checked, but its programs are not run.}"
-    echo "tools/vm32 test|bench|soak runs them in an emulated machine instead."
+    echo "${1:-The win32 build is measured only by tools/vm32 bench|soak, in an emulated machine.}"
 }
 
 LUMTRA_XVFB_PID=
