@@ -274,8 +274,12 @@ lumtra_start_desktop() {
         fi
     done
     [[ -n ${DISPLAY:-} ]] || { echo "could not start Xvfb" >&2; return 1; }
-    if [[ -d $WINEPREFIX && ! -f $WINEPREFIX/.lumtra-ready ]]; then
-        echo "The Wine prefix $WINEPREFIX was left half-made; making it again."
+    # A prefix made where 32-bit code cannot run has no 32-bit side: one made on the other kind
+    # of machine (a build tree carried over) is made again, as is one left half-made.
+    local made_for=ia32=no
+    lumtra_runs_32bit_code && made_for=ia32=yes
+    if [[ -d $WINEPREFIX && $(cat "$WINEPREFIX/.lumtra-ready" 2>/dev/null) != "$made_for" ]]; then
+        echo "The Wine prefix $WINEPREFIX was left half-made or made on another kind of machine; making it again."
         rm -rf "$WINEPREFIX"
     fi
     mkdir -p "$WINEPREFIX"
@@ -289,7 +293,7 @@ lumtra_start_desktop() {
     # they would hold ctest's pipes open and stall it.
     "$LUMTRA_ROOT/tools/wine-run" wineboot -i </dev/null >/dev/null 2>&1 ||
         { echo "wineboot failed" >&2; return 1; }
-    touch "$WINEPREFIX/.lumtra-ready"
+    echo "$made_for" >"$WINEPREFIX/.lumtra-ready"
     return 0
 }
 
