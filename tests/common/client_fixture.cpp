@@ -68,23 +68,6 @@ void DesktopRecorder::Uninstall() {
     Desktop = RealDesktop();
 }
 
-namespace {
-// How many times slower than a development machine this one runs the round trips an update is
-// made of, measured now: ten commands to the fake clients, each a pipe write and read and a
-// message to their window thread. An update of the tests' few clients costs about a hundred such
-// trips and must fit in a quarter of its budget (the rest a stalled client may take). Measured on
-// a development machine: 5 to 30 ms with other jobs running beside it.
-double Slowness(FakeClientProcess& clients) {
-    constexpr int Trips = 10;
-    constexpr double QuietMs = 30.0; // up to this the limits are left as they are
-    clients.Command("records");      // the first waits for the helper to have started
-    const DWORD start = GetTickCount();
-    for (int i = 0; i < Trips; ++i)
-        clients.Command("records");
-    return std::clamp((GetTickCount() - start) / QuietMs, 1.0, 8.0);
-}
-} // namespace
-
 void ClientsTest::SetUp() {
     PluginTest::SetUp();
     ps = defPS;
@@ -92,7 +75,7 @@ void ClientsTest::SetUp() {
     ASSERT_TRUE(clients.running()) << "fake_clients.exe did not start";
     // The time limits mean the same on a slow machine: they are stretched by its slowness, never
     // shortened, so no test passes or fails by how fast the machine is.
-    const double slowness = Slowness(clients);
+    const double slowness = MachineSlowness(clients);
     const TTimeLimits d{};
     TimeLimits = {
         static_cast<DWORD>(d.sendMs * slowness), static_cast<DWORD>(d.updateMs * slowness),

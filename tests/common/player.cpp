@@ -59,6 +59,13 @@ void WINAPI RecordingDebug(LPCSTR text) {
     realDebug(text);
 }
 
+DWORD stretchBase = 0;
+double stretchFactor = 1.0;
+DWORD WINAPI StretchedTickCount() {
+    const DWORD now = GetTickCount();
+    return stretchBase + static_cast<DWORD>((now - stretchBase) / stretchFactor);
+}
+
 // Points one import of a loaded module at our own function, by name.
 template <typename Fn>
 bool PatchImport(HMODULE module, const char* dll, const char* name, Fn replacement, Fn& original) {
@@ -129,6 +136,12 @@ bool Player::Load(const std::string& dllPath) {
     PatchImport(dll_, "KERNEL32.dll", "LocalFree", &CountingLocalFree, realLocalFree);
     PatchImport(dll_, "SHELL32.dll", "Shell_NotifyIconA", &RecordingNotify, realNotify);
     PatchImport(dll_, "KERNEL32.dll", "OutputDebugStringA", &RecordingDebug, realDebug);
+    if (clockSlowness > 1.0) {
+        stretchBase = GetTickCount();
+        stretchFactor = clockSlowness;
+        DWORD(WINAPI * realTicks)() = nullptr;
+        PatchImport(dll_, "KERNEL32.dll", "GetTickCount", &StretchedTickCount, realTicks);
+    }
     using Get = TwinampGeneralPurposePlugin* (*)();
     auto get = reinterpret_cast<Get>(
         reinterpret_cast<void*>(GetProcAddress(dll_, "winampGetGeneralPurposePlugin")));

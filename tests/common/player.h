@@ -65,6 +65,10 @@ class Player {
     // anything a host may answer (0, 1 for a request it does not know).
     LRESULT iniDirectoryAnswer = 0;
     int playState = 1; // 1 playing, 3 paused, 0 stopped
+    // Set before Load: the plugin's clock (GetTickCount) runs this many times slower than the
+    // real one, which stretches every time budget it measures, as the client tests stretch their
+    // limits on a slow machine (see MachineSlowness).
+    double clockSlowness = 1.0;
     size_t position = 0;
 
   private:

@@ -52,6 +52,7 @@ class ScenarioTest : public ::testing::Test {
     void StartPlayer() {
         player = std::make_unique<Player>();
         player->playlist = DemoPlaylist();
+        player->clockSlowness = slowness;
         ASSERT_TRUE(player->Load(Dll));
     }
     // A QIP client showing picture 5 and a status of its own.
@@ -76,6 +77,7 @@ class ScenarioTest : public ::testing::Test {
         return p.State(form).applied;
     }
     std::unique_ptr<Player> player;
+    double slowness = 1.0; // of this machine, once a test has clients to measure it with
 };
 
 // A QIP and an R&Q client, each in its own process, showing a status of their own; the player
@@ -86,6 +88,7 @@ class BothClientsTest : public ScenarioTest {
         ScenarioTest::SetUp();
         StartQip(qip, "q1");
         StartRnq(rnq, "r1");
+        slowness = MachineSlowness(rnq);
     }
     FakeClientProcess qip, rnq;
 };
@@ -253,13 +256,14 @@ TEST_F(BothClientsTest, QuitWhileTheDialogIsOpenEndsItAndItsOkAppliesNothing) {
 
 namespace {
 // The player in a process of its own beside the test's clients; its exit code.
-DWORD RunPlayerProcess(const std::string& options) {
+DWORD RunPlayerProcess(const std::string& options, double slowness) {
     char exe[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, exe, MAX_PATH);
     std::string path = exe;
     path = path.substr(0, path.find_last_of("\\/") + 1) + "player.exe";
-    std::string line =
-        "\"" + path + "\" --dll \"" + Dll + "\" --delay 3 --existing-clients " + options;
+    std::string line = "\"" + path + "\" --dll \"" + Dll +
+                       "\" --delay 3 --existing-clients --slow-clock " + std::to_string(slowness) +
+                       " " + options;
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
@@ -278,10 +282,10 @@ DWORD RunPlayerProcess(const std::string& options) {
 // Winamp's process ends without quit after an update (a crash, a kill): when Winamp starts again
 // the plugin finds what it changed in its journal and gives the clients their own statuses back.
 TEST_F(BothClientsTest, AfterWinampIsKilledItsNextStartGivesTheStatusesBack) {
-    ASSERT_EQ(3u, RunPlayerProcess("--tracks 1 --end-without-quit"));
+    ASSERT_EQ(3u, RunPlayerProcess("--tracks 1 --end-without-quit", slowness));
     ASSERT_EQ(Expected(0), Confirmed(qip, "q1.form"));
     ASSERT_EQ(Expected(0), Confirmed(rnq, "r1.form"));
-    EXPECT_EQ(0u, RunPlayerProcess("--tracks 0"));
+    EXPECT_EQ(0u, RunPlayerProcess("--tracks 0", slowness));
     EXPECT_EQ(QipBefore, Confirmed(qip, "q1.form"));
     EXPECT_EQ(RnqBefore, Confirmed(rnq, "r1.form"));
 }

@@ -8,7 +8,8 @@
 // its process at once, as a Winamp that crashes or is killed (exit code 3).
 //
 //   player.exe --dll PATH [--set Key=Value]... [--delay N] [--soak N] [--hang-client]
-//              [--existing-clients [--tracks N] [--end-without-quit]]
+//              [--existing-clients [--tracks N] [--end-without-quit]] [--slow-clock X]
+// --slow-clock X runs the plugin's clock X times slower (the tests on a slow machine).
 #include <windows.h>
 #include <psapi.h>
 #include <tlhelp32.h>
@@ -192,6 +193,7 @@ int main(int argc, char** argv) {
     int delay = 10, soak = 0;
     bool hangClient = false, existingClients = false, endWithoutQuit = false;
     int tracks = 3;
+    double slowClock = 1.0;
     std::vector<std::pair<std::string, std::string>> settings;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -210,6 +212,8 @@ int main(int argc, char** argv) {
             endWithoutQuit = true;
         else if (a == "--tracks" && more)
             tracks = atoi(argv[++i]);
+        else if (a == "--slow-clock" && more)
+            slowClock = atof(argv[++i]);
         else if (a == "--set" && more) {
             const std::string kv = argv[++i];
             const size_t eq = kv.find('=');
@@ -226,6 +230,7 @@ int main(int argc, char** argv) {
 
     Player player;
     player.playlist = DemoPlaylist();
+    player.clockSlowness = slowClock;
     if (existingClients) return PlayBeside(player, dll, tracks, delay, endWithoutQuit);
     DemoClients clients;
     if (!clients.Start()) {
