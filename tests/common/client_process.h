@@ -50,7 +50,8 @@ class BlockWatch {
 
 class FakeClientProcess;
 // How many times slower than a development machine this one runs the round trips an update is
-// made of, measured now (at least 1, at most 8). The tests stretch the plugin's time limits by it,
+// made of: measured now, and never less than measured before in this program (at least 1, at
+// most 8). The tests stretch the plugin's time limits by it,
 // never shorten them, so that an update's own work fits in its budget on an emulated machine with
 // other jobs beside it as it does here, and no test passes or fails by the machine's speed.
 double MachineSlowness(FakeClientProcess& clients);
