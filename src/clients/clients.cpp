@@ -6,8 +6,8 @@
 #include "settings/settings.h"
 #include "transport/send.h"
 #include "transport/window_memo.h"
-#include "support/window_search.h"
-#include "support/window_text.h"
+#include "windows/window_search.h"
+#include "windows/window_text.h"
 
 #include <utility>
 #include <vector>

@@ -2,7 +2,6 @@
 
 #include "clients/clients.h"
 #include "clients/journal_writer.h"
-#include "plugin/gen_Lumtra.h"
 #include "settings/places.h"
 #include "settings/settings.h"
 #include "support/file_text.h"

@@ -1,7 +1,7 @@
 #include "clients/journal_writer.h"
 
 #include "support/own_thread.h"
-#include "transport/ticks.h"
+#include "support/ticks.h"
 
 #include <memory>
 #include <utility>

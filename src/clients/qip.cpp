@@ -3,11 +3,11 @@
 #include "clients/form_messages.h"
 #include "clients/slots.h"
 #include "settings/settings.h"
-#include "support/desktop.h"
+#include "windows/desktop.h"
 #include "support/supportLumtra.h"
 #include "transport/window_memo.h"
-#include "support/window_search.h"
-#include "support/window_text.h"
+#include "windows/window_search.h"
+#include "windows/window_text.h"
 
 namespace {
 constexpr POINT OKClickPoint{1, 1};

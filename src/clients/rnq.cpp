@@ -5,8 +5,8 @@
 #include "clients/qip.h"
 #include "settings/settings.h"
 #include "support/supportLumtra.h"
-#include "support/window_search.h"
-#include "support/window_text.h"
+#include "windows/window_search.h"
+#include "windows/window_text.h"
 
 #include <algorithm>
 

@@ -3,11 +3,10 @@
 #include <initializer_list>
 #include <string>
 
-#include "plugin/gen_Lumtra.h"
 #include "settings/settings.h"
 #include "support/owners.h"
 #include "support/supportLumtra.h"
-#include "support/window_text.h"
+#include "windows/window_text.h"
 
 namespace {
 // Width in pixels of the opened lists of the boxes whose items are long templates or names.
@@ -180,9 +179,14 @@ void ReEnableWithDialogStates(HWND dlg, std::initializer_list<int> fromDialog) {
 
 HWND openDialog = nullptr;
 
+const TDialogActions* Actions(HWND dlg) {
+    return reinterpret_cast<const TDialogActions*>(GetWindowLongPtrA(dlg, DWLP_USER));
+}
+
 void OnOK(HWND dlg) {
+    const TDialogActions* actions = Actions(dlg);
     // The plugin was stopped while the dialog was open: nothing may be applied any more.
-    if (PluginStopped()) {
+    if (actions && actions->stopped()) {
         EndDialog(dlg, IDCANCEL);
         return;
     }
@@ -193,7 +197,7 @@ void OnOK(HWND dlg) {
                                  "\n\nОни действуют до выхода из Winamp.";
         MessageBoxA(dlg, text.c_str(), AppName, MB_OK | MB_ICONWARNING);
     }
-    config_apply();
+    if (actions) actions->apply();
     EndDialog(dlg, IDOK);
 }
 
@@ -239,11 +243,12 @@ void EndConfigDialog() {
     if (openDialog && IsWindow(openDialog)) EndDialog(openDialog, IDCANCEL);
 }
 
-INT_PTR CALLBACK ConfigProc(HWND hwndDlg, UINT uMsg, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK ConfigProc(HWND hwndDlg, UINT uMsg, WPARAM wParam, LPARAM lParam) {
     try {
         switch (uMsg) {
         case WM_INITDIALOG:
             openDialog = hwndDlg;
+            SetWindowLongPtrA(hwndDlg, DWLP_USER, lParam);
             Load2dialog(hwndDlg, ps);
             break;
         case WM_COMMAND: OnCommand(hwndDlg, wParam); break;

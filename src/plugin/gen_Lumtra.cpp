@@ -4,16 +4,15 @@
 #include "clients/journal.h"
 #include "clients/slots.h"
 #include "dialog/config_dialog.h"
-#include "plugin/host.h"
+#include "host/host.h"
 #include "plugin/tray.h"
-#include "plugin/wa_ipc.h"
+#include "host/wa_ipc.h"
 #include "plugin/window_proc.h"
 #include "settings/settings.h"
 #include "transport/send.h"
 #include "support/supportLumtra.h"
-#include "support/window_text.h"
+#include "windows/window_text.h"
 
-TwinampGeneralPurposePlugin plugin{};
 WNDPROC lpWndProcOld = nullptr;
 
 namespace {
@@ -74,13 +73,6 @@ bool HookWorking() {
     return lpWndProcOld != nullptr && !passThroughOnly;
 }
 
-std::string Value2ValueText(bool b) {
-    return b ? "1" : "0";
-}
-std::string Value2ValueText(const std::string& s) {
-    return StringReplace(s, vbcrlf, "\\n", rfReplaceAll);
-}
-
 void LoadTimeInit() {
     InitClientKinds();
     lpWndProcOld = nullptr;
@@ -128,7 +120,9 @@ int init() {
 void config() {
     const TPluginOnStack below; // the dialog's loop runs with this frame below it
     try {
-        DialogBoxParamA(plugin.hDllInstance, cDlgName, plugin.hwndParent, &ConfigProc, 0);
+        static constexpr TDialogActions actions{&PluginStopped, &config_apply};
+        DialogBoxParamA(plugin.hDllInstance, cDlgName, plugin.hwndParent, &ConfigProc,
+                        reinterpret_cast<LPARAM>(&actions));
     } catch (...) {
     }
 }

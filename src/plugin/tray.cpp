@@ -3,10 +3,10 @@
 #include <cstring>
 
 #include "plugin/gen_Lumtra.h"
-#include "plugin/host.h"
-#include "plugin/wa_ipc.h"
+#include "host/host.h"
+#include "host/wa_ipc.h"
 #include "settings/settings.h"
-#include "support/desktop.h"
+#include "windows/desktop.h"
 #include "support/owners.h"
 #include "support/supportLumtra.h"
 

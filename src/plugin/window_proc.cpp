@@ -4,9 +4,9 @@
 
 #include "clients/clients.h"
 #include "plugin/gen_Lumtra.h"
-#include "plugin/host.h"
+#include "host/host.h"
 #include "plugin/tray.h"
-#include "plugin/wa_ipc.h"
+#include "host/wa_ipc.h"
 #include "settings/settings.h"
 #include "support/supportLumtra.h"
 #include "track/picture.h"

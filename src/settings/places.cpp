@@ -4,9 +4,9 @@
 
 #include <vector>
 
-#include "plugin/gen_Lumtra.h"
-#include "plugin/host.h"
-#include "plugin/wa_ipc.h"
+#include "host/plugin_record.h"
+#include "host/host.h"
+#include "host/wa_ipc.h"
 #include "settings/settings.h"
 #include "support/file_text.h"
 #include "support/supportLumtra.h"

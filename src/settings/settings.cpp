@@ -1,6 +1,6 @@
 #include "settings/settings.h"
 
-#include "plugin/gen_Lumtra.h"
+#include "host/plugin_record.h"
 #include "settings/captions.h"
 #include "settings/places.h"
 #include "support/file_text.h"
@@ -28,6 +28,13 @@ bool GetControlValueB(int id, const std::string& value) {
     case DlgControlTypeRadio: return StrToIntDef(value, 0) != 0;
     default: return false;
     }
+}
+
+std::string Value2ValueText(bool b) {
+    return b ? "1" : "0";
+}
+std::string Value2ValueText(const std::string& s) {
+    return StringReplace(s, vbcrlf, "\\n", rfReplaceAll);
 }
 
 bool GetControlValueB(int id) {

@@ -32,6 +32,11 @@ std::string GetControlValueT(int id);
 std::string GetControlValueT(int id, const std::string& value);
 bool GetControlValueB(int id);
 bool GetControlValueB(int id, const std::string& value);
+// A value as the record stores it: a check as "1" or "0", a text with each line break as \n.
+std::string Value2ValueText(bool b);
+std::string Value2ValueText(const std::string& s);
+// A literal would silently pick the boolean form.
+std::string Value2ValueText(const char*) = delete;
 
 // The file that holds the settings: the one read at init or last stored in.
 std::string IniFileName();

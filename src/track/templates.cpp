@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "plugin/host.h"
+#include "host/host.h"
 #include "settings/settings.h"
 #include "support/supportLumtra.h"
 #include "track/track_info.h"

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "plugin/host.h"
-#include "plugin/wa_ipc.h"
+#include "host/host.h"
+#include "host/wa_ipc.h"
 #include "settings/settings.h"
 #include "support/supportLumtra.h"
 

@@ -1,5 +1,5 @@
 #include "transport/probe.h"
-#include "transport/ticks.h"
+#include "support/ticks.h"
 #include "support/own_thread.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "transport/send.h"
 
 #include "transport/probe.h"
-#include "transport/ticks.h"
+#include "support/ticks.h"
 #include "transport/window_memo.h"
 
 #include <algorithm>

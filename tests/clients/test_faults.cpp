@@ -18,7 +18,7 @@
 #include "transport/probe.h"
 #include "transport/send.h"
 #include "transport/window_memo.h"
-#include "support/window_text.h"
+#include "windows/window_text.h"
 
 namespace {
 class FaultsTest : public ClientsTest {

@@ -7,7 +7,7 @@
 #include "common/client_fixture.h"
 #include "common/client_messages.h"
 #include "settings/settings.h"
-#include "support/desktop.h"
+#include "windows/desktop.h"
 
 namespace {
 const LPARAM At11 = MAKELPARAM(1, 1);

@@ -9,7 +9,7 @@
 #include "common/client_fixture.h"
 #include "common/client_messages.h"
 #include "settings/settings.h"
-#include "support/window_text.h"
+#include "windows/window_text.h"
 
 namespace {
 constexpr LPARAM Cell0 = MAKELPARAM(20, 50);

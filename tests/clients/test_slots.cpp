@@ -14,7 +14,7 @@
 #include "common/files.h"
 #include "plugin/gen_Lumtra.h"
 #include "settings/settings.h"
-#include "support/window_search.h"
+#include "windows/window_search.h"
 
 namespace {
 // R&Q's picture cannot be read, so its slot holds picture 0, which is clicked back.

@@ -3,7 +3,7 @@
 #include "clients/clients.h"
 
 #include "settings/settings.h"
-#include "support/desktop.h"
+#include "windows/desktop.h"
 #include "transport/send.h"
 
 #include <algorithm>

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <sstream>
 
-#include "plugin/wa_ipc.h"
+#include "host/wa_ipc.h"
 
 namespace {
 constexpr char ClassName[] = "Winamp v1.x";

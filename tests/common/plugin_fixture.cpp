@@ -5,7 +5,7 @@
 #include "plugin/gen_Lumtra.h"
 #include "settings/places.h"
 #include "settings/settings.h"
-#include "support/desktop.h"
+#include "windows/desktop.h"
 
 namespace {
 // The real tray is left alone: under Wine every icon added and removed costs seconds, and tests

@@ -12,7 +12,7 @@
 #include "plugin/gen_Lumtra.h"
 #include "plugin/tray.h"
 #include "settings/settings.h"
-#include "support/desktop.h"
+#include "windows/desktop.h"
 #include "support/supportLumtra.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include "common/fake_winamp.h"
 #include "common/files.h"
 #include "plugin/gen_Lumtra.h"
-#include "plugin/wa_ipc.h"
+#include "host/wa_ipc.h"
 
 namespace {
 using GetPlugin = TwinampGeneralPurposePlugin* (*)();

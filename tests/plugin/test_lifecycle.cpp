@@ -5,7 +5,7 @@
 #include "common/files.h"
 #include "common/plugin_fixture.h"
 #include "plugin/gen_Lumtra.h"
-#include "plugin/wa_ipc.h"
+#include "host/wa_ipc.h"
 #include "plugin/window_proc.h"
 #include "settings/settings.h"
 

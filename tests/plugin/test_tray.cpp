@@ -10,9 +10,9 @@
 #include "common/plugin_fixture.h"
 #include "plugin/gen_Lumtra.h"
 #include "plugin/tray.h"
-#include "plugin/wa_ipc.h"
+#include "host/wa_ipc.h"
 #include "settings/settings.h"
-#include "support/desktop.h"
+#include "windows/desktop.h"
 
 namespace {
 // ---- what the plugin asked of the desktop, in order

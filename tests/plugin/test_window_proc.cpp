@@ -6,7 +6,7 @@
 #include "common/fake_winamp.h"
 #include "common/plugin_fixture.h"
 #include "plugin/gen_Lumtra.h"
-#include "plugin/wa_ipc.h"
+#include "host/wa_ipc.h"
 #include "plugin/window_proc.h"
 #include "settings/settings.h"
 

@@ -1,7 +1,7 @@
 // Building status texts from templates against the scripted host.
 #include <gtest/gtest.h>
 
-#include "plugin/wa_ipc.h"
+#include "host/wa_ipc.h"
 #include "settings/settings.h"
 #include "track/templates.h"
 #include "track/track_fixture.h"

@@ -1,7 +1,7 @@
 // Reading one track field from the host.
 #include <gtest/gtest.h>
 
-#include "plugin/wa_ipc.h"
+#include "host/wa_ipc.h"
 #include "settings/settings.h"
 #include "track/track_info.h"
 #include "track/track_fixture.h"

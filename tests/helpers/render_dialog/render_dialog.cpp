@@ -10,7 +10,7 @@
 #include "dialog/config_dialog.h"
 #include "plugin/gen_Lumtra.h"
 #include "settings/settings.h"
-#include "support/desktop.h"
+#include "windows/desktop.h"
 
 namespace {
 BOOL WINAPI NoTray(DWORD, PNOTIFYICONDATAA) {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "settings/tps.h"
-#include "support/window_text.h"
+#include "windows/window_text.h"
 
 // One window search: what to look for, and what was found.
 struct TWindowsAr {

@@ -1,7 +1,7 @@
-#include "plugin/host.h"
+#include "host/host.h"
 
-#include "plugin/gen_Lumtra.h"
-#include "plugin/wa_ipc.h"
+#include "host/plugin_record.h"
+#include "host/wa_ipc.h"
 
 LRESULT HostQuery(LPARAM code, WPARAM param) {
     return SendMessageA(plugin.hwndParent, WM_WA_IPC, param, code);

@@ -1,8 +1,8 @@
-#include "support/window_search.h"
+#include "windows/window_search.h"
 
 #include "support/supportLumtra.h"
 #include "transport/window_memo.h"
-#include "support/window_text.h"
+#include "windows/window_text.h"
 
 #include <algorithm>
 #include <string_view>

@@ -1,4 +1,4 @@
-#include "support/window_text.h"
+#include "windows/window_text.h"
 
 #include "support/owners.h"
 #include "transport/send.h"

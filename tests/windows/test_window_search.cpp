@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "common/client_fixture.h"
-#include "support/window_search.h"
-#include "support/window_text.h"
+#include "windows/window_search.h"
+#include "windows/window_text.h"
 
 namespace {
 std::map<HWND, int> textReads; // WM_GETTEXT messages each of our own test windows answered

@@ -1,4 +1,4 @@
-#include "support/desktop.h"
+#include "windows/desktop.h"
 
 namespace {
 // Thin forwarders: each call goes through the library's import table at the moment it is made,

@@ -1,0 +1,3 @@
+#include "host/plugin_record.h"
+
+TwinampGeneralPurposePlugin plugin{};
