@@ -14,6 +14,7 @@
 #include "windows/window_text.h"
 
 WNDPROC lpWndProcOld = nullptr;
+bool lpWndProcOldWide = false;
 
 namespace {
 constexpr char cDlgName[] = "#101";
@@ -33,11 +34,18 @@ void PinLibrary() {
                        reinterpret_cast<LPCSTR>(&WindowProc), &self);
 }
 
+LONG_PTR SetProc(HWND h, bool wide, WNDPROC proc) {
+    const auto value = reinterpret_cast<LONG_PTR>(proc);
+    return wide ? SetWindowLongPtrW(h, GWLP_WNDPROC, value)
+                : SetWindowLongPtrA(h, GWLP_WNDPROC, value);
+}
+
 void Hook() {
     passThroughOnly = false;
     if (lpWndProcOld) return; // already in the chain
-    lpWndProcOld = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
-        plugin.hwndParent, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc)));
+    const bool wide = IsWindowUnicode(plugin.hwndParent) != FALSE;
+    lpWndProcOld = reinterpret_cast<WNDPROC>(SetProc(plugin.hwndParent, wide, &WindowProc));
+    lpWndProcOldWide = wide;
 }
 
 void Unhook() {
@@ -48,9 +56,12 @@ void Unhook() {
         passThroughOnly = false;
         return;
     }
-    const auto current = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(h, GWLP_WNDPROC));
+    // Asked in the kind we hooked with: a subclasser of the other kind above us shows as a
+    // stand-in address, never as our own procedure.
+    const auto current = reinterpret_cast<WNDPROC>(
+        lpWndProcOldWide ? GetWindowLongPtrW(h, GWLP_WNDPROC) : GetWindowLongPtrA(h, GWLP_WNDPROC));
     if (current == &WindowProc) {
-        SetWindowLongPtrA(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(lpWndProcOld));
+        SetProc(h, lpWndProcOldWide, lpWndProcOld);
         lpWndProcOld = nullptr;
         passThroughOnly = false;
     } else {
@@ -76,6 +87,7 @@ bool HookWorking() {
 void LoadTimeInit() {
     InitClientKinds();
     lpWndProcOld = nullptr;
+    lpWndProcOldWide = false;
     passThroughOnly = false;
     started = false;
     stopped = false;

@@ -5,6 +5,10 @@
 #include "host/plugin_record.h"
 
 extern WNDPROC lpWndProcOld; // Winamp's own procedure while ours is installed
+// Whether lpWndProcOld was taken with the W functions: Winamp 5's window is a Unicode window, and
+// only the functions of its own kind leave it one (the A ones would pass its title, and every
+// other text it handles, through the ANSI code page).
+extern bool lpWndProcOldWide;
 
 extern "C" TwinampGeneralPurposePlugin* winampGetGeneralPurposePlugin();
 

@@ -143,9 +143,11 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     // This frame stays on Winamp's stack while Winamp handles the message, which may call quit.
     const TPluginOnStack below;
     // Winamp always handles the message first; nothing the plugin does changes the result.
-    const LRESULT result = lpWndProcOld
-                               ? CallWindowProcA(lpWndProcOld, window, message, wParam, lParam)
-                               : DefWindowProcA(window, message, wParam, lParam);
+    // Passed on in the window's own kind, so that its texts reach it as they were sent.
+    const LRESULT result = !lpWndProcOld ? DefWindowProcA(window, message, wParam, lParam)
+                           : lpWndProcOldWide
+                               ? CallWindowProcW(lpWndProcOld, window, message, wParam, lParam)
+                               : CallWindowProcA(lpWndProcOld, window, message, wParam, lParam);
     if (!HookWorking()) return result;
     // The notification area came back (Explorer restarted): only the icon is added again.
     if (message != 0 && message == TaskbarCreatedMessage()) {

@@ -45,12 +45,13 @@ void NoUpdate() {}
 
 WNDPROC bareNext = nullptr;
 LRESULT CALLBACK BareSubclass(HWND h, UINT m, WPARAM w, LPARAM l) {
-    return CallWindowProcA(bareNext, h, m, w, l);
+    return CallWindowProcW(bareNext, h, m, w, l);
 }
 
+// In the host window's own kind (a Unicode one, as Winamp 5's), as the plugin hooks.
 WNDPROC Install(HWND h, WNDPROC proc) {
     return reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc)));
+        SetWindowLongPtrW(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc)));
 }
 } // namespace
 
@@ -80,6 +81,7 @@ int main() {
             bare[i] = std::min(bare[i], NsPerMessage(h, Cases[i]));
         Install(h, bareNext);
         lpWndProcOld = Install(h, &WindowProc);
+        lpWndProcOldWide = true;
         for (size_t i = 0; i < CaseCount; ++i)
             hooked[i] = std::min(hooked[i], NsPerMessage(h, Cases[i]));
         Install(h, lpWndProcOld);

@@ -8,17 +8,17 @@
 #include "host/wa_ipc.h"
 
 namespace {
-constexpr char ClassName[] = "Winamp v1.x";
+constexpr wchar_t ClassName[] = L"Winamp v1.x";
 
 void RegisterOnce() {
     static bool done = false;
     if (done) return;
-    WNDCLASSA wc{};
+    WNDCLASSW wc{};
     wc.lpfnWndProc = FakeWinamp::HostProc();
-    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = ClassName;
     wc.cbWndExtra = sizeof(LONG_PTR);
-    RegisterClassA(&wc);
+    RegisterClassW(&wc);
     done = true;
 }
 
@@ -74,9 +74,12 @@ WNDPROC FakeWinamp::HostProc() {
 
 FakeWinamp::FakeWinamp(const FakeWinampOptions& o) : options(o) {
     RegisterOnce();
-    hwnd_ = CreateWindowExA(0, ClassName, "Winamp", WS_OVERLAPPEDWINDOW, 10, 10, 300, 120, nullptr,
-                            nullptr, GetModuleHandleA(nullptr), nullptr);
-    SetWindowLongPtrA(hwnd_, 0, reinterpret_cast<LONG_PTR>(this));
+    hwnd_ = CreateWindowExW(0, ClassName, L"Winamp", WS_OVERLAPPEDWINDOW, 10, 10, 300, 120, nullptr,
+                            nullptr, GetModuleHandleW(nullptr), nullptr);
+    SetWindowLongPtrW(hwnd_, 0, reinterpret_cast<LONG_PTR>(this));
+    // The same procedure set with the A function makes the window an ANSI one.
+    if (!options.unicode)
+        SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(HostProc()));
 }
 
 FakeWinamp::~FakeWinamp() {
@@ -85,7 +88,7 @@ FakeWinamp::~FakeWinamp() {
 
 void FakeWinamp::Destroy() {
     if (hwnd_ && IsWindow(hwnd_)) {
-        SetWindowLongPtrA(hwnd_, 0, 0);
+        SetWindowLongPtrW(hwnd_, 0, 0);
         DestroyWindow(hwnd_);
     }
     hwnd_ = nullptr;
@@ -155,8 +158,9 @@ LRESULT FakeWinamp::Answer(UINT m, WPARAM w, LPARAM l) {
 }
 
 LRESULT CALLBACK FakeWinamp::Proc(HWND h, UINT m, WPARAM w, LPARAM l) {
-    auto* self = reinterpret_cast<FakeWinamp*>(GetWindowLongPtrA(h, 0));
-    if (!self) return DefWindowProcA(h, m, w, l);
+    auto* self = reinterpret_cast<FakeWinamp*>(GetWindowLongPtrW(h, 0));
+    // Messages reach this procedure in the kind it was set with.
+    if (!self) return DefWindowProcW(h, m, w, l);
     if (self->options.record) {
         self->received_.push_back({m, w, l, {}});
         const auto* info = reinterpret_cast<const TExtendedFileInfo*>(w);
@@ -164,7 +168,7 @@ LRESULT CALLBACK FakeWinamp::Proc(HWND h, UINT m, WPARAM w, LPARAM l) {
             self->received_.back().key = info->szMetadata;
     }
     if (m == WM_WA_IPC) return self->Answer(m, w, l);
-    return DefWindowProcA(h, m, w, l);
+    return self->options.unicode ? DefWindowProcW(h, m, w, l) : DefWindowProcA(h, m, w, l);
 }
 
 void ExpectHostSeq(FakeWinamp& host, const HostMsg* expected, const char* name) {

@@ -1,6 +1,6 @@
-// A stand-in for Winamp's main window: a real window of our own class whose procedure answers
-// the host requests the plugin makes from a scripted playlist, and records every message it
-// receives.
+// A stand-in for Winamp's main window: a real window (Unicode, as Winamp 5's) of our own class
+// whose procedure answers the host requests the plugin makes from a scripted playlist, and records
+// every message it receives.
 #pragma once
 #include <windows.h>
 #include <map>
@@ -31,6 +31,8 @@ struct FakeWinampOptions {
     LRESULT tagReply = 1;  // IPC_GET_EXTENDED_FILE_INFO when the file carries the tag
     HMENU menu = nullptr;  // IPC_GET_HMENU
     bool record = true;    // off for benchmarks
+    // Winamp 5's main window is a Unicode window; Winamp 2.x had an ANSI one.
+    bool unicode = true;
 };
 
 // An expected host message; `flags` says which parameters are compared.

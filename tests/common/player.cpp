@@ -12,7 +12,7 @@ constexpr LPARAM IPC_GETVERSION = 0, IPC_ISPLAYING = 104, IPC_GETOUTPUTTIME = 10
                  IPC_GETLISTPOS = 125, IPC_GETPLAYLISTFILE = 211, IPC_GETPLAYLISTTITLE = 212,
                  IPC_GET_HMENU = 281, IPC_GET_EXTENDED_FILE_INFO = 290, IPC_GETINIDIRECTORY = 335,
                  IPC_PLAYING_FILE = 3003;
-constexpr char ClassName[] = "Winamp v1.x";
+constexpr wchar_t ClassName[] = L"Winamp v1.x";
 
 struct ExtendedFileInfo {
     const char* szFileName;
@@ -100,20 +100,21 @@ bool PatchImport(HMODULE module, const char* dll, const char* name, Fn replaceme
 void RegisterOnce() {
     static bool done = false;
     if (done) return;
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = GetModuleHandleA(nullptr);
+    // A Unicode window, as Winamp 5's main window is.
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = ClassName;
-    RegisterClassA(&wc);
+    RegisterClassW(&wc);
     done = true;
 }
 } // namespace
 
 Player::Player() {
     RegisterOnce();
-    hwnd_ = CreateWindowExA(0, ClassName, "Winamp", WS_OVERLAPPEDWINDOW, 40, 40, 275, 116, nullptr,
-                            nullptr, GetModuleHandleA(nullptr), nullptr);
-    SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Player::Proc));
+    hwnd_ = CreateWindowExW(0, ClassName, L"Winamp", WS_OVERLAPPEDWINDOW, 40, 40, 275, 116, nullptr,
+                            nullptr, GetModuleHandleW(nullptr), nullptr);
+    SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Player::Proc));
     menu_ = CreatePopupMenu();
     AppendMenuA(menu_, MF_STRING, 40045, "Play");
     AppendMenuA(menu_, MF_STRING, 40047, "Stop");
@@ -219,7 +220,7 @@ LRESULT CALLBACK Player::Proc(HWND h, UINT m, WPARAM w, LPARAM l) {
         current->position = (current->position + 1) % current->playlist.size();
         return 0;
     }
-    return DefWindowProcA(h, m, w, l);
+    return DefWindowProcW(h, m, w, l);
 }
 
 LRESULT Player::OnIpc(WPARAM wParam, LPARAM lParam) {
