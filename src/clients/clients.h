@@ -23,7 +23,7 @@ inline const TStatusWindow nilTStatusWindows{};
 // what the update sets.
 struct TStatusText {
     int32_t picture = 0;
-    std::string status;
+    std::string status; // UTF-8, as every text to or from a client
     std::string longStatus;
 };
 // The current status the update cycle prepared (ps.Picture, ps.Status, ps.LongStatus).

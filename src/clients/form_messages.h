@@ -5,6 +5,7 @@
 #include <string>
 
 #include "transport/send.h"
+#include "windows/window_text.h"
 
 // The point packed as the button messages carry it: x in the low 16 bits, y in the high ones.
 inline LPARAM PointParam(POINT p) {
@@ -17,8 +18,9 @@ inline int ComboGetCurSel(HWND h) {
 inline void ComboSetCurSel(HWND h, int index) {
     SendToWindow(h, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
-inline void EditSetText(HWND h, const std::string& s) {
-    SendToWindow(h, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(s.c_str()));
+// A UTF-8 text, in the form the control speaks.
+inline void EditSetText(HWND h, const std::string& utf8) {
+    SetControlText(h, utf8);
 }
 inline void ButtonDown(HWND h, POINT p) {
     SendToWindow(h, WM_LBUTTONDOWN, MK_LBUTTON, PointParam(p));

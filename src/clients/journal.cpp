@@ -6,6 +6,7 @@
 #include "settings/settings.h"
 #include "support/file_text.h"
 #include "support/supportLumtra.h"
+#include "support/unicode.h"
 
 #include <windows.h>
 
@@ -14,7 +15,11 @@
 #include <cstdlib>
 
 namespace {
-constexpr char Header[] = "gen_Lumtra stored statuses, version 1";
+// Version 2 holds UTF-8, so a status from a Unicode client comes back character for character.
+// Version 1 held the ANSI code page; such a journal, left by an earlier version of the plugin, is
+// still read.
+constexpr char Header[] = "gen_Lumtra stored statuses, version 2";
+constexpr char HeaderAnsi[] = "gen_Lumtra stored statuses, version 1";
 // A journal is a few lines per client: anything far larger is no journal of ours.
 constexpr DWORD MaxJournalBytes = 1024 * 1024;
 
@@ -71,9 +76,14 @@ TFilePlaces JournalPlaces() {
     return PlacesOf(".statuses.txt");
 }
 
+bool StartsWith(const std::string& text, const char* head) {
+    return text.rfind(head, 0) == 0;
+}
+
 bool HoldsJournal(const std::string& path) {
     std::string head;
-    return ReadWholeFile(path, head, MaxJournalBytes) && head.rfind(Header, 0) == 0;
+    return ReadWholeFile(path, head, MaxJournalBytes) &&
+           (StartsWith(head, Header) || StartsWith(head, HeaderAnsi));
 }
 } // namespace
 
@@ -90,9 +100,10 @@ std::string JournalText(const std::vector<TQIPState>& entries) {
                  static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(e.wnd)));
         t += "\r\n[client]\r\n";
         t += "form=" + std::string(handle) + "\r\n";
-        t += "class=" + Escape(e.formClass) + "\r\n";
+        // The class and title are the system's ANSI texts; the rest is UTF-8 already.
+        t += "class=" + Escape(Utf8FromAnsi(e.formClass)) + "\r\n";
         t += "process=" + std::to_string(e.pid) + "\r\n";
-        t += "title=" + Escape(e.mainTitle) + "\r\n";
+        t += "title=" + Escape(Utf8FromAnsi(e.mainTitle)) + "\r\n";
         t += "picture=" + std::to_string(e.prevPic) + "\r\n";
         t += "status=" + Escape(e.prevStatus) + "\r\n";
         t += "long=" + Escape(e.prevLongStatus) + "\r\n";
@@ -106,7 +117,12 @@ std::string JournalText(const std::vector<TQIPState>& entries) {
 
 std::vector<TQIPState> ParseJournal(const std::string& text) {
     std::vector<TQIPState> out;
-    if (text.rfind(Header, 0) != 0) return out; // another version, or not ours at all
+    const bool utf8 = StartsWith(text, Header);
+    if (!utf8 && !StartsWith(text, HeaderAnsi)) return out; // another version, or not ours
+    // Each text as the plugin holds it: the system's ANSI for the class and title, UTF-8 for
+    // what clients show.
+    auto ansi = [utf8](const std::string& v) { return utf8 ? AnsiFromUtf8(v) : v; };
+    auto shown = [utf8](const std::string& v) { return utf8 ? v : Utf8FromAnsi(v); };
     bool inEntry = false, whole = false;
     TQIPState e;
     auto finish = [&] {
@@ -134,25 +150,25 @@ std::vector<TQIPState> ParseJournal(const std::string& text) {
         if (key == "form" && ParseNumber(value, 1, 0xFFFFFFFFLL, n))
             e.wnd = reinterpret_cast<HWND>(static_cast<ULONG_PTR>(n));
         else if (key == "class")
-            e.formClass = value;
+            e.formClass = ansi(value);
         else if (key == "process" && ParseNumber(value, 1, 0xFFFFFFFFLL, n))
             e.pid = static_cast<DWORD>(n);
         else if (key == "title")
-            e.mainTitle = value;
+            e.mainTitle = ansi(value);
         else if (key == "picture" && ParseNumber(value, INT32_MIN, INT32_MAX, n))
             e.prevPic = static_cast<int32_t>(n);
         else if (key == "status")
-            e.prevStatus = value;
+            e.prevStatus = shown(value);
         else if (key == "long")
-            e.prevLongStatus = value;
+            e.prevLongStatus = shown(value);
         else if (key == "changed")
             e.changed = value == "1";
         else if (key == "set.picture" && ParseNumber(value, INT32_MIN, INT32_MAX, n))
             e.setPic = static_cast<int32_t>(n);
         else if (key == "set.status")
-            e.setStatus = value;
+            e.setStatus = shown(value);
         else if (key == "set.long") {
-            e.setLongStatus = value;
+            e.setLongStatus = shown(value);
             whole = true; // the last line of an entry: one cut off before it is left out
         }
     }

@@ -5,6 +5,7 @@
 #include "settings/settings.h"
 #include "windows/desktop.h"
 #include "support/supportLumtra.h"
+#include "support/unicode.h"
 #include "transport/window_memo.h"
 #include "windows/window_search.h"
 #include "windows/window_text.h"
@@ -118,7 +119,7 @@ bool CaptionConditionHolds(const std::string& caption) {
     // (say "Слушаю") and writes that same text in the box. So the reference is the box's text
     // itself, not this track's expanded caption, which changes with every track and, during a
     // restore, is the stored caption of the client under test.
-    return sStrCompareText(caption, GetControlValueT(IDC_Status)) == 0;
+    return SameTextU(caption, Utf8FromAnsi(GetControlValueT(IDC_Status)));
 }
 
 namespace {
@@ -154,21 +155,24 @@ TOutcome SetStatus_QIP(HWND wParent, const TStatusText& text) {
     bool b = GetControlValueB(IDC_IfAny);
     const int pic = ComboGetCurSel(c.wCombo);
     if (!b && GetControlValueB(IDC_IfPicture)) b = pic == QIPMusicPicture;
-    const std::string caption = sGetWindowCaption(c.wStatus);
+    const std::string caption = sGetControlText(c.wStatus);
     if (!b && GetControlValueB(IDC_IfStatus)) b = CaptionConditionHolds(caption);
     if (!ClientAnswering() || !b) return CallOutcome();
+    // What the controls will show once given the texts, each in its own form.
+    const TStatusText shows{text.picture, ControlShows(c.wStatus, text.status),
+                            ControlShows(c.wLongStatus, text.longStatus)};
 
     // Whether it shows anything else than what is to be set.
     b = GetControlValueB(IDC_SetPicture) && pic != text.picture;
-    if (!b && GetControlValueB(IDC_SetStatus)) b = sStrCompareText(caption, text.status) != 0;
+    if (!b && GetControlValueB(IDC_SetStatus)) b = !SameTextU(caption, shows.status);
     if (!b && GetControlValueB(IDC_SetLongStatus))
-        b = sStrCompareText(sGetWindowCaption(c.wLongStatus), text.longStatus) != 0;
+        b = !SameTextU(sGetControlText(c.wLongStatus), shows.longStatus);
     // Nothing is decided on what a client that stopped answering did not say, nor on what a
     // control replaced meanwhile said.
     if (!ClientAnswering() || !b) return CallOutcome();
     if (!ControlsIntact(wParent, c)) return TOutcome::Refused;
     // Restored at switch-off, now that it shows the plugin's status.
-    if (!NoteChanged(wParent, text, pic, caption)) return TOutcome::Cut;
+    if (!NoteChanged(wParent, shows, pic, caption)) return TOutcome::Cut;
 
     // A form the user has open is only filled in; the confirmation is left to the user.
     const bool hidden = !IsWindowVisible(wParent);

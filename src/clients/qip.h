@@ -15,5 +15,6 @@ TStatusWindow GetChilds_QIP(HWND wind, HWND parent);
 // throughout, whether or not anything had to change; Refused when no "OK" panel was found.
 TOutcome SetStatus_QIP(HWND wParent, const TStatusText& text);
 
-// Whether a client's current status caption passes the IfStatus condition (QIP and R&Q alike).
+// Whether a client's current status caption (UTF-8) passes the IfStatus condition (QIP and R&Q
+// alike).
 bool CaptionConditionHolds(const std::string& caption);

@@ -5,6 +5,7 @@
 #include "clients/qip.h"
 #include "settings/settings.h"
 #include "support/supportLumtra.h"
+#include "support/unicode.h"
 #include "windows/window_search.h"
 #include "windows/window_text.h"
 
@@ -58,20 +59,23 @@ TOutcome SetStatus_RnQ(HWND wParent, const TStatusText& text) {
     // Whether this client is to be changed now: R&Q's picture cannot be read, so it is no
     // condition and takes no part in the change test.
     bool b = GetControlValueB(IDC_IfAny);
-    const std::string caption = sGetWindowCaption(c.wStatus);
+    const std::string caption = sGetControlText(c.wStatus);
     if (!b && GetControlValueB(IDC_IfStatus)) b = CaptionConditionHolds(caption);
     if (!ClientAnswering() || !b) return CallOutcome();
+    // What the controls will show once given the texts, each in its own form.
+    const TStatusText shows{text.picture, ControlShows(c.wStatus, text.status),
+                            ControlShows(c.wLongStatus, text.longStatus)};
 
-    b = GetControlValueB(IDC_SetStatus) && sStrCompareText(caption, text.status) != 0;
+    b = GetControlValueB(IDC_SetStatus) && !SameTextU(caption, shows.status);
     if (!b && GetControlValueB(IDC_SetLongStatus))
-        b = sStrCompareText(sGetWindowCaption(c.wLongStatus), text.longStatus) != 0;
+        b = !SameTextU(sGetControlText(c.wLongStatus), shows.longStatus);
     // Nothing is decided on what a client that stopped answering did not say, nor on what a
     // control replaced meanwhile said.
     if (!ClientAnswering() || !b) return CallOutcome();
     if (!ControlsIntact(wParent, c)) return TOutcome::Refused;
     // Restored at switch-off, now that it shows the plugin's status.
     // Its picture cannot be read: the one clicked is taken for the one shown.
-    if (!NoteChanged(wParent, text, text.picture, caption)) return TOutcome::Cut;
+    if (!NoteChanged(wParent, shows, text.picture, caption)) return TOutcome::Cut;
 
     // Asked afresh before each confirmation: a form the user opens meanwhile is left to the user.
     const bool compatible = GetControlValueB(IDC_Compatible);

@@ -4,6 +4,7 @@
 #include "clients/form_messages.h"
 #include "clients/journal.h"
 #include "settings/settings.h"
+#include "support/unicode.h"
 #include "transport/send.h"
 #include "transport/window_memo.h"
 #include "windows/window_search.h"
@@ -35,8 +36,8 @@ bool ReadShown(HWND form, TQIPState& read) {
     const TStatusWindow c = GetChilds(form, GetParent(form));
     if (!ClientAnswering() || !Readable(form, c)) return false;
     read.prevPic = ComboGetCurSel(c.wCombo);
-    read.prevStatus = sGetWindowCaption(c.wStatus);
-    read.prevLongStatus = sGetWindowCaption(c.wLongStatus);
+    read.prevStatus = sGetControlText(c.wStatus);
+    read.prevLongStatus = sGetControlText(c.wLongStatus);
     if (call.Outcome() != TOutcome::Done || !ControlsIntact(form, c)) return false;
     read.wnd = form;
     read.formClass = sGetWindowClass(form);
@@ -251,7 +252,7 @@ int ReportUnrestored() {
         snprintf(line, sizeof line,
                  "gen_Lumtra: status window %p did not get its previous status back (its client "
                  "did not answer, or its form could not take it); \"%s\" could not be restored\n",
-                 static_cast<void*>(s.wnd), s.prevStatus.c_str());
+                 static_cast<void*>(s.wnd), AnsiFromUtf8(s.prevStatus).c_str());
         OutputDebugStringA(line);
     }
     return lost;

@@ -24,7 +24,9 @@ struct TDlgControlsAr {
     bool operator==(const TDlgControlsAr&) const = default;
 };
 
-// One client slot: the status a client showed before the plugin first changed it.
+// One client slot: the status a client showed before the plugin first changed it. Its texts are
+// UTF-8, read in the form the client's controls speak, so that they come back exactly; the
+// class and title are the system's ANSI texts.
 struct TQIPState {
     HWND wnd = nullptr;
     int32_t prevPic = 0;

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <string>
 
 TTimeLimits TimeLimits;
 
@@ -41,32 +42,41 @@ struct TAnswer {
 // A text message to a window of this process on another thread hands over the caller's own
 // buffer, which that thread may still use after a time-out: it gets a copy instead, and a copy
 // it was too late for is left to it.
+template <class Char>
 TAnswer SendCopy(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, DWORD limit) {
-    const char* text = reinterpret_cast<const char*>(lParam);
-    const size_t size = msg == WM_GETTEXT ? wParam : strlen(text) + 1;
-    auto copy = std::make_unique<char[]>(size ? size : 1);
-    if (msg == WM_SETTEXT) std::memcpy(copy.get(), text, size);
+    const auto* text = reinterpret_cast<const Char*>(lParam);
+    const size_t count = msg == WM_GETTEXT ? wParam : std::char_traits<Char>::length(text) + 1;
+    auto copy = std::make_unique<Char[]>(count ? count : 1);
+    if (msg == WM_SETTEXT) std::memcpy(copy.get(), text, count * sizeof(Char));
     TAnswer a;
     DWORD_PTR r = 0;
-    a.answered = SendMessageTimeoutA(h, msg, wParam, reinterpret_cast<LPARAM>(copy.get()), Flags,
-                                     limit, &r) != 0;
+    const auto param = reinterpret_cast<LPARAM>(copy.get());
+    if constexpr (sizeof(Char) == 1)
+        a.answered = SendMessageTimeoutA(h, msg, wParam, param, Flags, limit, &r) != 0;
+    else
+        a.answered = SendMessageTimeoutW(h, msg, wParam, param, Flags, limit, &r) != 0;
     a.error = a.answered ? 0 : GetLastError();
     a.result = static_cast<LRESULT>(r);
     if (!a.answered) {
         if (a.error == ERROR_TIMEOUT) copy.release(); // still the late receiver's
         return a;
     }
-    if (msg == WM_GETTEXT && size) std::memcpy(reinterpret_cast<char*>(lParam), copy.get(), size);
+    if (msg == WM_GETTEXT && count)
+        std::memcpy(reinterpret_cast<Char*>(lParam), copy.get(), count * sizeof(Char));
     return a;
 }
 
-TAnswer SendBounded(HWND h, DWORD pid, UINT msg, WPARAM wParam, LPARAM lParam, DWORD limit) {
+TAnswer SendBounded(HWND h, DWORD pid, UINT msg, WPARAM wParam, LPARAM lParam, DWORD limit,
+                    bool wide) {
     const bool ownProcess = pid == GetCurrentProcessId();
     if (ownProcess && lParam && (msg == WM_GETTEXT || msg == WM_SETTEXT))
-        return SendCopy(h, msg, wParam, lParam, limit);
+        return wide ? SendCopy<wchar_t>(h, msg, wParam, lParam, limit)
+                    : SendCopy<char>(h, msg, wParam, lParam, limit);
     TAnswer a;
     DWORD_PTR r = 0;
-    if (msg == WM_GETTEXTLENGTH && !ownProcess) {
+    if (wide) {
+        a.answered = SendMessageTimeoutW(h, msg, wParam, lParam, Flags, limit, &r) != 0;
+    } else if (msg == WM_GETTEXTLENGTH && !ownProcess) {
         // Wine does not bound the ANSI form of this one message to another program (it waited
         // twice the receiver's time, 8 s against a limit of 1 s); the wide form is bounded. Its
         // answer counts characters, each at most so many ANSI bytes.
@@ -160,11 +170,13 @@ void ProbeClients(const HWND* windows, int count) {
         if (answered[i]) f->answering.push_back(targets[i].thread);
 }
 
-LRESULT SendToWindow(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
+namespace {
+LRESULT Send(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, bool wide) {
     if (!h) return 0; // a control the form does not have: nothing asked, nothing failed
     DWORD pid = 0;
     const DWORD t = MemoThreadId(h, &pid);
-    if (t != 0 && t == GetCurrentThreadId()) return SendMessageA(h, msg, wParam, lParam);
+    if (t != 0 && t == GetCurrentThreadId())
+        return wide ? SendMessageW(h, msg, wParam, lParam) : SendMessageA(h, msg, wParam, lParam);
     if (!ClientAnswering()) return 0; // this client's part has ended
     TClientWork::TFrame* f = TCallAccess::Frame();
     auto fail = [](TOutcome o) {
@@ -183,7 +195,7 @@ LRESULT SendToWindow(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
             fail(TOutcome::Cut);
             return false;
         }
-        const TAnswer a = SendBounded(h, pid, m, w, l, limit);
+        const TAnswer a = SendBounded(h, pid, m, w, l, limit, wide && m == msg);
         // A restore ran while this waited: what came back belongs to nobody.
         if (f && f->ended) {
             fail(TOutcome::Abandoned);
@@ -212,6 +224,15 @@ LRESULT SendToWindow(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
         f->answering.push_back(t);
     }
     return send(msg, wParam, lParam, result) ? result : 0;
+}
+} // namespace
+
+LRESULT SendToWindow(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
+    return Send(h, msg, wParam, lParam, false);
+}
+
+LRESULT SendToWindowW(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
+    return Send(h, msg, wParam, lParam, true);
 }
 
 void StopSending() {

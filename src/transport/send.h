@@ -96,6 +96,10 @@ inline bool ClientAnswering() {
 // SendMessageA; otherwise 0, and the current call's outcome says why. Windows of this thread
 // (the dialog's own controls) get a plain SendMessageA.
 LRESULT SendToWindow(HWND h, UINT msg, WPARAM wParam, LPARAM lParam);
+// The same in the wide form, for the text messages of a Unicode window, which the ANSI form
+// would pass through the code page: WM_GETTEXT's wParam and WM_GETTEXTLENGTH's answer count
+// characters.
+LRESULT SendToWindowW(HWND h, UINT msg, WPARAM wParam, LPARAM lParam);
 
 // Asks the threads of these windows whether they answer, all at once, before anything else is
 // sent to them in this piece of work: several hung clients cost one limit together.

@@ -15,6 +15,14 @@ void AskText(HWND h, char* buffer, size_t size) {
     SendToWindow(h, WM_GETTEXT, size, reinterpret_cast<LPARAM>(buffer));
 }
 
+LRESULT AskTextLengthW(HWND h) {
+    return SendToWindowW(h, WM_GETTEXTLENGTH, 0, 0);
+}
+
+void AskTextW(HWND h, wchar_t* buffer, size_t size) {
+    SendToWindowW(h, WM_GETTEXT, size, reinterpret_cast<LPARAM>(buffer));
+}
+
 LRESULT AskTitleLength(HWND h) {
     DWORD pid = 0;
     MemoThreadId(h, &pid);

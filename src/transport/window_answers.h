@@ -12,6 +12,9 @@ LRESULT AskTextLength(HWND h);
 
 // Its text (WM_GETTEXT) into buffer; the buffer is left as it was when it does not answer.
 void AskText(HWND h, char* buffer, size_t size);
+// The same in the wide form, for a Unicode window: the length and the size count characters.
+LRESULT AskTextLengthW(HWND h);
+void AskTextW(HWND h, wchar_t* buffer, size_t size);
 
 // The length of its title. Wine answers GetWindowTextLengthA for another program's window by
 // sending WM_GETTEXTLENGTH without any time-out, so for those it is asked the bounded way.

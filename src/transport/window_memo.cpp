@@ -13,7 +13,9 @@ struct TWindowFacts {
     HWND h = nullptr;
     unsigned used = 0;                                     // the last piece that asked about it
     unsigned aliveAsked = 0, classAsked = 0, idsAsked = 0; // the piece that asked, 0 = none yet
+    unsigned unicodeAsked = 0;
     bool alive = false;
+    bool unicode = false;
     std::string className;     // empty = not known (or gone)
     DWORD thread = 0, pid = 0; // 0 = not known (or gone)
 };
@@ -75,6 +77,16 @@ void MemoSawWindow(HWND h) {
         f->alive = true;
         f->aliveAsked = piece;
     }
+}
+
+bool MemoIsUnicode(HWND h) {
+    TWindowFacts* f = FactsOf(h);
+    if (!f) return h && IsWindowUnicode(h);
+    if (f->unicodeAsked != piece) {
+        f->unicode = IsWindowUnicode(h) != FALSE;
+        f->unicodeAsked = piece;
+    }
+    return f->unicode;
 }
 
 std::string MemoClassName(HWND h) {

@@ -23,6 +23,9 @@ class TWindowMemo {
 bool MemoIsWindow(HWND h);
 // An enumeration has just met the window: it exists, as an IsWindow at that moment would say.
 void MemoSawWindow(HWND h);
+// IsWindowUnicode: whether the window takes texts in the wide form. Asked once a piece of work,
+// since a subclasser can change it.
+bool MemoIsUnicode(HWND h);
 // GetClassNameA; empty for a window that is gone.
 std::string MemoClassName(HWND h);
 // GetWindowThreadProcessId: the thread, and the process in pid when given; 0 for a window that

@@ -1,6 +1,7 @@
 #include "windows/window_text.h"
 
 #include "support/owners.h"
+#include "support/unicode.h"
 #include "transport/send.h"
 #include "transport/window_answers.h"
 #include "transport/window_memo.h"
@@ -76,4 +77,29 @@ bool sGetWindowClassAndCaption(HWND h, std::string& ClassName, std::string& Capt
     AskText(h, b.get(), size);
     Caption = TextOf(b);
     return true;
+}
+
+std::string sGetControlText(HWND h) {
+    if (!MemoIsUnicode(h)) return Utf8FromAnsi(sGetWindowCaption(h));
+    if (!IsWindowL(h)) return {};
+    const size_t count = TextBufferSize(AskTextLengthW(h));
+    LocalBuffer b(count * sizeof(wchar_t));
+    if (!b) return {};
+    const auto* text = reinterpret_cast<wchar_t*>(b.get());
+    AskTextW(h, reinterpret_cast<wchar_t*>(b.get()), count);
+    return Utf8Of(text, wcsnlen(text, count));
+}
+
+void SetControlText(HWND h, const std::string& utf8) {
+    if (MemoIsUnicode(h)) {
+        const std::wstring text = WideOf(utf8);
+        SendToWindowW(h, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    } else {
+        const std::string text = AnsiFromUtf8(utf8);
+        SendToWindow(h, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    }
+}
+
+std::string ControlShows(HWND h, const std::string& utf8) {
+    return MemoIsUnicode(h) ? utf8 : Utf8FromAnsi(AnsiFromUtf8(utf8));
 }

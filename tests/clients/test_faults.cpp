@@ -12,6 +12,7 @@
 #include "clients/clients.h"
 #include "clients/journal.h"
 #include "common/client_fixture.h"
+#include "common/texts.h"
 #include "common/fake_winamp.h"
 #include "plugin/gen_Lumtra.h"
 #include "settings/settings.h"
@@ -200,7 +201,7 @@ TEST_F(FaultsTest, ThreadsEndedFromOutsideAreReplaced) {
     EXPECT_EQ(2, clients.State("q1.form").confirmations);
     const std::vector<TQIPState> journal = ReadJournal();
     ASSERT_EQ(1u, journal.size());
-    EXPECT_EQ("Другое", journal[0].setLongStatus);
+    EXPECT_EQ(U8(u8"Другое"), journal[0].setLongStatus);
 }
 
 TEST_F(FaultsTest, ThreeHungClientsCostOneBoundTogetherThenNothing) {

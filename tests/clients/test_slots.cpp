@@ -9,6 +9,7 @@
 #include "clients/journal.h"
 #include "clients/slots.h"
 #include "common/client_fixture.h"
+#include "common/texts.h"
 #include "common/client_messages.h"
 #include "common/fake_winamp.h"
 #include "common/files.h"
@@ -69,9 +70,9 @@ TEST_F(SlotsTest, FirstUpdateStoresEveryFormBeforeChangingIt) {
     FakeClient q1 = Showing(true, "q1", 3, "Работаю", "дома");
     FakeClient q2 = Showing(true, "q2", 7, "Ем", "обед");
     FakeClient r1 = Showing(false, "r1", 0, "Сплю", "ночь");
-    before[q1["form"]] = {3, "Работаю", "дома"};
-    before[q2["form"]] = {7, "Ем", "обед"};
-    before[r1["form"]] = {0, "Сплю", "ночь"};
+    before[q1["form"]] = {3, U8(u8"Работаю"), U8(u8"дома")};
+    before[q2["form"]] = {7, U8(u8"Ем"), U8(u8"обед")};
+    before[r1["form"]] = {0, U8(u8"Сплю"), U8(u8"ночь")};
     const std::vector<HWND> order = FormsInSearchOrder();
     ASSERT_EQ(3u, order.size());
 
@@ -104,7 +105,7 @@ TEST_F(SlotsTest, ClosedFormFreesItsSlotForTheNextNewForm) {
     FakeClient r1 = Showing(false, "r1", 0, "Сплю", "ночь");
     SetText();
     EXPECT_EQ(0, SlotOf(r1["form"]));
-    EXPECT_EQ("Сплю", ps.SaveData[0].prevStatus);
+    EXPECT_EQ(U8(u8"Сплю"), ps.SaveData[0].prevStatus);
     EXPECT_EQ(0, ps.SaveData[0].prevPic);
 }
 
@@ -197,7 +198,7 @@ TEST_F(SlotsTest, ASecondInitKeepsTheStoredStatuses) {
     ASSERT_EQ(0, SlotOf(q1["form"]));
     init();
     EXPECT_EQ(0, SlotOf(q1["form"]));
-    EXPECT_EQ("Работаю", ps.SaveData[0].prevStatus);
+    EXPECT_EQ(U8(u8"Работаю"), ps.SaveData[0].prevStatus);
     quit();
     EXPECT_EQ("pic=3|status=Работаю|long=дома", clients.State("q1.form").confirmed);
     EXPECT_TRUE(ReadJournal().empty()) << "a clean quit leaves an empty journal";
@@ -219,8 +220,8 @@ TEST_F(SlotsTest, AFormIsChangedOnlyOnceItsStatusIsStored) {
     SetText();
     ASSERT_EQ(0, SlotOf(q["form"]));
     EXPECT_EQ(3, ps.SaveData[0].prevPic);
-    EXPECT_EQ("Работаю", ps.SaveData[0].prevStatus);
-    EXPECT_EQ("дома", ps.SaveData[0].prevLongStatus);
+    EXPECT_EQ(U8(u8"Работаю"), ps.SaveData[0].prevStatus);
+    EXPECT_EQ(U8(u8"дома"), ps.SaveData[0].prevLongStatus);
     EXPECT_EQ(1, clients.State("q1.form").confirmations);
 }
 
@@ -305,6 +306,27 @@ TEST_F(SlotsTest, AClientRestartedWithThePluginsTextGetsTheUsersStatusBack) {
     EXPECT_EQ("pic=3|status=Работаю|long=дома", third.State("q1.form").confirmed);
 }
 
+// A journal an earlier version left (the ANSI code page, version 1) still gives the status back,
+// and is written anew in UTF-8.
+TEST_F(SlotsTest, AJournalOfTheEarlierVersionStillGivesTheStatusBack) {
+    FakeClient q1 = Showing(true, "q1", 11, "Слушаю", "Artist - Title");
+    char handle[32];
+    snprintf(handle, sizeof handle, "0x%llx",
+             static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(q1["form"])));
+    WriteFileBytes(JournalFileName(),
+                   std::string("gen_Lumtra stored statuses, version 1\r\n\r\n[client]\r\nform=") +
+                       handle + "\r\nclass=TCusForm\r\nprocess=" + std::to_string(clients.pid()) +
+                       "\r\ntitle=QIP q1\r\npicture=3\r\nstatus=Работаю\r\nlong=дома\r\n"
+                       "changed=1\r\nset.picture=11\r\nset.status=Слушаю\r\n"
+                       "set.long=Artist - Title\r\n");
+    TakeOverFromJournal();
+    EXPECT_EQ("pic=3|status=Работаю|long=дома", clients.State("q1.form").confirmed);
+    SetText();
+    EXPECT_NE(std::string::npos,
+              ReadFileBytes(JournalFileName()).find(U8(u8"version 2\r\n\r\n[client]")));
+    EXPECT_NE(std::string::npos, ReadFileBytes(JournalFileName()).find(U8(u8"status=Работаю\r\n")));
+}
+
 // Journals that cannot be used: nothing is sent to any window, no slot is taken, nothing breaks.
 TEST_F(SlotsTest, AJournalThatCannotBeUsedChangesNothing) {
     FakeClient q1 = Showing(true, "q1", 3, "Работаю", "дома");
@@ -325,7 +347,7 @@ TEST_F(SlotsTest, AJournalThatCannotBeUsedChangesNothing) {
         {"empty", "", true},
         {"truncated", header + entry.substr(0, entry.size() - 12), true},
         {"binary", header + std::string("\0\x01\xFF[client]\r\n", 14) + entry, true},
-        {"from a later version", "gen_Lumtra stored statuses, version 2\r\n" + entry, true},
+        {"from a later version", "gen_Lumtra stored statuses, version 3\r\n" + entry, true},
         {"naming another program's window", header + entry, true},
     };
     for (const auto& c : cases) {

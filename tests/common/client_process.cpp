@@ -6,6 +6,18 @@
 #include <stdexcept>
 
 namespace {
+// The helper speaks UTF-8; the tests mostly the ANSI code page.
+std::string Recode(const std::string& s, UINT from, UINT to) {
+    if (s.empty()) return s;
+    const int n = MultiByteToWideChar(from, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+    std::wstring w(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+    if (n > 0) MultiByteToWideChar(from, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
+    const int m = WideCharToMultiByte(to, 0, w.data(), n, nullptr, 0, nullptr, nullptr);
+    std::string r(static_cast<size_t>(m > 0 ? m : 0), '\0');
+    if (m > 0) WideCharToMultiByte(to, 0, w.data(), n, r.data(), m, nullptr, nullptr);
+    return r;
+}
+
 std::string HelperPath() {
     char path[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, path, MAX_PATH);
@@ -118,7 +130,10 @@ std::vector<std::string> FakeClientProcess::Command(const std::string& line) {
 
 FakeClient FakeClientProcess::Make(const std::string& kind, const std::string& name,
                                    const std::string& options) {
-    const auto lines = Command(kind + " " + name + " " + options);
+    // A test program run with LUMTRA_UNICODE_CLIENTS set drives clients of Unicode windows
+    // throughout, as the later builds of both messengers are.
+    const bool unicode = GetEnvironmentVariableA("LUMTRA_UNICODE_CLIENTS", nullptr, 0) > 0;
+    const auto lines = Command(kind + " " + name + " " + options + (unicode ? " unicode" : ""));
     FakeClient c{name, {}};
     std::istringstream in(lines.empty() ? std::string() : lines.back());
     std::string word;
@@ -141,7 +156,10 @@ void FakeClientProcess::TopLevelWindows(int count, const std::string& windowClas
     Command("top " + std::to_string(count) + " " + windowClass);
 }
 void FakeClientProcess::SetText(const std::string& window, const std::string& text) {
-    Command("settext " + window + " " + text);
+    SetTextU8(window, Recode(text, CP_ACP, CP_UTF8));
+}
+void FakeClientProcess::SetTextU8(const std::string& window, const std::string& utf8) {
+    Command("settext " + window + " " + utf8);
 }
 void FakeClientProcess::Select(const std::string& window, int index) {
     Command("select " + window + " " + std::to_string(index));
@@ -198,9 +216,12 @@ FormShows FakeClientProcess::State(const std::string& form) {
     s.visible = field(" visible=", " ") == "1";
     const size_t v = l.find(" visible=");
     const size_t c = l.find(" confirmations=");
-    if (v != std::string::npos && c != std::string::npos) s.applied = l.substr(v + 11, c - v - 11);
+    if (v != std::string::npos && c != std::string::npos)
+        s.appliedU8 = l.substr(v + 11, c - v - 11);
     s.confirmations = std::atoi(field(" confirmations=", " ").c_str());
-    s.confirmed = field(" confirmed=", "");
+    s.confirmedU8 = field(" confirmed=", "");
+    s.applied = Recode(s.appliedU8, CP_UTF8, CP_ACP);
+    s.confirmed = Recode(s.confirmedU8, CP_UTF8, CP_ACP);
     return s;
 }
 
@@ -217,8 +238,9 @@ std::vector<ClientRecord> FakeClientProcess::Records() {
         r.wParam = static_cast<WPARAM>(std::stoull(w, nullptr, 16));
         r.lParam = static_cast<LPARAM>(std::stoull(lp, nullptr, 16));
         r.sent = flag == "s";
-        std::getline(in, r.text);
-        if (!r.text.empty() && r.text[0] == ' ') r.text.erase(0, 1);
+        std::getline(in, r.textU8);
+        if (!r.textU8.empty() && r.textU8[0] == ' ') r.textU8.erase(0, 1);
+        r.text = Recode(r.textU8, CP_UTF8, CP_ACP);
         out.push_back(r);
     }
     return out;

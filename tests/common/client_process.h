@@ -13,8 +13,9 @@ struct ClientRecord {
     UINT message;
     WPARAM wParam;
     LPARAM lParam;
-    bool sent;        // sent by another program (the plugin), not by the client's own code
-    std::string text; // what a WM_SETTEXT carried
+    bool sent;          // sent by another program (the plugin), not by the client's own code
+    std::string text;   // what a WM_SETTEXT carried, in the ANSI code page (as the tables are)
+    std::string textU8; // the same exactly, in UTF-8 (a Unicode window's may hold more)
 };
 
 // The windows of one fake client, by role ("main", "form", "ok", "combo", "edit1", "pan2").
@@ -30,6 +31,8 @@ struct FormShows {
     std::string applied;   // "pic=3|status=...|long=..."
     int confirmations = 0; // OK clicks (QIP) or Enter presses (R&Q)
     std::string confirmed; // what the last confirmation applied, in the same form
+    // The same two exactly, in UTF-8; the two above are in the ANSI code page.
+    std::string appliedU8, confirmedU8;
 };
 
 // Tells when a window of any fake client begins taking its time inside a blocked message (see
@@ -66,11 +69,15 @@ class FakeClientProcess {
     bool running() const { return process_ != nullptr; }
     DWORD pid() const { return pid_; }
 
-    // "qip q1 visible panels=3" and so on (see the helper for the options).
+    // "qip q1 visible panels=3" and so on (see the helper for the options; "unicode" makes a
+    // client of Unicode windows, as does LUMTRA_UNICODE_CLIENTS set for the whole program).
     FakeClient Qip(const std::string& name, const std::string& options = "");
     FakeClient Rnq(const std::string& name, const std::string& options = "");
     void TopLevelWindows(int count, const std::string& windowClass);
+    // A text in the ANSI code page, or in UTF-8; the window gets it in its own kind (an ANSI one
+    // what the code page makes of it).
     void SetText(const std::string& window, const std::string& text);
+    void SetTextU8(const std::string& window, const std::string& utf8);
     void Select(const std::string& window, int index);
     void Show(const std::string& window);
     void Hide(const std::string& window);

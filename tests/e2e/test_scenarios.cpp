@@ -9,6 +9,7 @@
 #include "common/dialog_driver.h"
 #include "common/files.h"
 #include "common/player.h"
+#include "common/texts.h"
 #include "lite/resource.h"
 
 namespace {
@@ -355,3 +356,51 @@ TEST_F(BothClientsTest, QuitInsideAnUpdatesWaitRestoresBothBeforeItReturns) {
     EXPECT_EQ(QipBefore, Confirmed(qip, "q1.form")) << "the update went on after quit";
     EXPECT_EQ(RnqBefore, Confirmed(rnq, "r1.form"));
 }
+
+namespace {
+// Clients of Unicode windows, as the later QIP and R&Q builds have, whose users' statuses hold
+// characters no ANSI code page has.
+const std::string QipBeforeU8 = U8(u8"pic=5|status=Занят ☺|long=♥ Работаю ♥");
+const std::string RnqBeforeU8 = U8(u8"pic=0|status=♫ Занят ♫|long=Обед ☺ 日本");
+
+class UnicodeClientsTest : public ScenarioTest, public ::testing::WithParamInterface<bool> {
+  protected:
+    void SetUp() override {
+        ScenarioTest::SetUp();
+        ASSERT_TRUE(qip.running() && rnq.running());
+        qip.Qip("q1", "unicode");
+        qip.Select("q1.combo", 5);
+        qip.SetTextU8("q1.edit2", U8(u8"Занят ☺"));
+        qip.SetTextU8("q1.edit1", U8(u8"♥ Работаю ♥"));
+        rnq.Rnq("r1", "unicode");
+        rnq.SetTextU8("r1.edit1", U8(u8"♫ Занят ♫"));
+        rnq.SetTextU8("r1.memo1", U8(u8"Обед ☺ 日本"));
+        slowness = MachineSlowness(rnq);
+    }
+    FakeClientProcess qip, rnq;
+};
+} // namespace
+
+// One track, then quit, or Winamp killed after the track and started again: each user's own
+// status comes back character for character (through the journal after the kill).
+TEST_P(UnicodeClientsTest, TheUsersOwnStatusesComeBackExactly) {
+    const bool killed = GetParam();
+    if (killed) {
+        ASSERT_EQ(3u, RunPlayerProcess("--tracks 1 --end-without-quit", slowness));
+    } else {
+        StartPlayer();
+        player->PlayAndSettle(0, 3);
+    }
+    ASSERT_EQ(Expected(0), Confirmed(qip, "q1.form"));
+    ASSERT_EQ(Expected(0), Confirmed(rnq, "r1.form"));
+    if (killed)
+        EXPECT_EQ(0u, RunPlayerProcess("--tracks 0", slowness));
+    else
+        player->Close();
+    EXPECT_EQ(QipBeforeU8, qip.State("q1.form").confirmedU8);
+    EXPECT_EQ(RnqBeforeU8, rnq.State("r1.form").confirmedU8);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ends, UnicodeClientsTest, ::testing::Bool(), [](const auto& info) {
+    return std::string(info.param ? "WinampKilled" : "Quit");
+});

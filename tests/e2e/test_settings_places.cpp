@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "common/client_process.h"
+#include "common/texts.h"
 #include "common/dialog_driver.h"
 #include "common/files.h"
 #include "common/player.h"
@@ -106,7 +107,7 @@ TEST_F(PlacesTest, AReadOnlyFolderStoresInTheHostsFolderAndTheNextStartReadsItTh
     player->playlist = DemoPlaylist();
     player->PlayAndSettle(0, 5);
     const std::string journal = HostFolder + "\\Plugins\\gen_Lumtra.dll.statuses.txt";
-    EXPECT_NE(std::string::npos, ReadFileBytes(journal).find("status=Работаю\r\n"));
+    EXPECT_NE(std::string::npos, ReadFileBytes(journal).find(U8(u8"status=Работаю\r\n")));
     EXPECT_NE(std::string::npos, qip.State("q1.form").confirmed.find("Кино")) << "served";
     EXPECT_EQ("5", ShownDelay()) << "read from beside the library";
     EXPECT_EQ("", ChooseDelay2AndOk());

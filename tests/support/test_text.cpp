@@ -1,7 +1,9 @@
 // The text toolkit under a Russian user locale (code page 1251).
 #include <gtest/gtest.h>
 
+#include "common/texts.h"
 #include "support/supportLumtra.h"
+#include "support/unicode.h"
 
 TEST(TextCompare, IgnoresCaseByTheUserLocaleForLatinAndCyrillic) {
     EXPECT_EQ(0, sStrCompareText("copy", "COPY"));
@@ -139,4 +141,46 @@ TEST(TextLists, ReadAndWriteListTexts) {
     EXPECT_EQ((V{"[PLAY]", "[PAUSE]", "[STOP]"}), ListItemsFixed("||[PLAY]||[PAUSE]||[STOP]||", 3));
     EXPECT_EQ((V{"only", "", ""}), ListItemsFixed("||only", 3));
     EXPECT_EQ((V{"", "", ""}), ListItemsFixed("none", 3));
+}
+
+// Texts of Unicode clients pass through UTF-8 unchanged, also ones that are not valid UTF-16; a
+// damaged UTF-8 text (from a file) yields replacement characters, never a crash or a cut.
+TEST(TextUnicode, EveryUtf16TextRoundTripsAndDamageIsReplaced) {
+    const std::wstring texts[] = {L"",
+                                  L"\u2665 \u0420\u0430\u0431\u043e\u0442\u0430\u044e \u2665",
+                                  L"\u65e5\u672c",
+                                  L"\U0001F3B5 note",
+                                  L"lone high \xD83C end",
+                                  L"lone low \xDFB5",
+                                  L"\xDC00\xD800 reversed"};
+    for (const std::wstring& w : texts)
+        EXPECT_EQ(w, WideOf(Utf8Of(w))) << Utf8Of(w);
+    EXPECT_EQ(U8(u8"\u2665"), Utf8Of(L"\u2665"));
+    EXPECT_EQ(L"a\xFFFD"
+              L"b\xFFFD\xFFFD",
+              WideOf("a\xFF"
+                     "b\xC0\xAF"));                   // stray, overlong
+    EXPECT_EQ(L"x\xFFFD\xFFFD", WideOf("x\xE2\x99")); // cut off at the end: each byte
+    // The ANSI edge: Cyrillic both ways; what the code page lacks becomes the system's stand-in.
+    EXPECT_EQ(U8(u8"Слушаю"), Utf8FromAnsi("Слушаю"));
+    EXPECT_EQ("Слушаю", AnsiFromUtf8(U8(u8"Слушаю")));
+    const std::string japan = U8(u8"日本"); // outside the macro, which quotes its arguments
+    EXPECT_EQ(std::string::npos, AnsiFromUtf8(japan).find_first_not_of("?"));
+}
+
+TEST(TextUnicode, SameTextIgnoresCaseInEveryAlphabetAndNothingElse) {
+    const struct {
+        const char8_t *a, *b;
+        bool same;
+    } rows[] = {
+        {u8"Слушаю Музыку", u8"слушаю музыку", true},
+        {u8"Ärger ÖL", u8"ärger öl", true},
+        {u8"ΛΈΞΗ", u8"λέξη", true},
+        {u8"♥ Занят", u8"♥ занят", true},
+        {u8"♥ Занят", u8" Занят", false}, // a symbol is no nothing
+        {u8"♥", u8"♫", false},
+        {u8"Занят", u8"Занят ", false},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(r.same, SameTextU(U8(r.a), U8(r.b))) << U8(r.a) << " / " << U8(r.b);
 }

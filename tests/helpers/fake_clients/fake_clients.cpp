@@ -1,14 +1,17 @@
 // Stand-ins for the QIP and R&Q messengers, in a process of their own as the real clients are.
 // Commands arrive one per line on standard input; each answer is a few lines ended by ".".
+// Texts travel in UTF-8 both ways, whatever the windows speak.
 // Every message each window receives is recorded, and the "records" command hands the record
 // over (and starts a new one). Reusable beside any program that drives the clients.
 //
 // Commands:
 //   qip NAME [visible] [nocombo] [noedits] [nook] [okafterclick] [hiddenpanels]
-//            [panels=N] [edits=N] [at=X,Y,W,H]
+//            [panels=N] [edits=N] [at=X,Y,W,H] [unicode]
 //       a QIP client: main window, status form, panels, combo box of 30 pictures, edits
-//   rnq NAME [visible] [noedit] [nomemo] [edits=N] [memos=N] [mains=N] [owned]
+//   rnq NAME [visible] [noedit] [nomemo] [edits=N] [memos=N] [mains=N] [owned] [unicode]
 //       an R&Q client: hidden application window, main window(s), status form
+//   (unicode: every window of the client is a Unicode window, as in the later builds made with
+//   a Unicode toolkit; otherwise ANSI windows, as in the older ones)
 //   top N CLASS        N plain top-level windows of a class (the rest of the line, so that
 //                      "top 1 Winamp v1.x" stands in for a running Winamp)
 //   cover NAME X,Y,W,H an always-on-top window of this process over that rectangle (another
@@ -37,8 +40,8 @@ struct Record {
     UINT message;
     WPARAM wParam;
     LPARAM lParam;
-    bool sent; // sent by another thread (another program), not by the window's own code
-    std::string text;
+    bool sent;        // sent by another thread (another program), not by the window's own code
+    std::string text; // UTF-8
 };
 
 struct FormState {
@@ -51,6 +54,7 @@ struct FormState {
 };
 
 std::map<HWND, std::string> names;
+std::map<HWND, bool> wide; // the windows made Unicode ones
 std::map<std::string, HWND> byName;
 std::map<HWND, FormState> forms; // by form window (and by QIP main window for the click)
 std::vector<Record> records;
@@ -64,7 +68,8 @@ struct Block {
 std::map<HWND, std::vector<Block>> blocks;
 std::map<HWND, LRESULT> lengthLies;
 std::map<HWND, UINT> vanishes;
-WNDPROC comboProc = nullptr, editProc = nullptr;
+WNDPROC comboProc = nullptr, editProc = nullptr;   // the system's, as ANSI procedures
+WNDPROC comboProcW = nullptr, editProcW = nullptr; // and as Unicode ones
 HWND control = nullptr;
 HANDLE hangBegan = CreateEventA(nullptr, FALSE, FALSE, nullptr);
 constexpr char BlockBeganEvent[] = "LumtraFakeClientBlockBegan";
@@ -77,15 +82,66 @@ std::string Hex(HWND h) {
     return b;
 }
 
+bool makingWide = false; // the client being made has Unicode windows
+
 void Name(HWND h, const std::string& n) {
     names[h] = n;
     byName[n] = h;
+    if (makingWide && h) {
+        // The same procedure set with the wide function makes the window a Unicode one.
+        wide[h] = true;
+        SetWindowLongPtrW(h, GWLP_WNDPROC, GetWindowLongPtrA(h, GWLP_WNDPROC));
+    }
 }
 
+bool IsWide(HWND h) {
+    auto it = wide.find(h);
+    return it != wide.end() && it->second;
+}
+
+std::string Utf8(const wchar_t* w, int n = -1) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, w, n, nullptr, 0, nullptr, nullptr);
+    std::string r(size > 0 ? static_cast<size_t>(size) : 0, '\0');
+    if (size > 0) WideCharToMultiByte(CP_UTF8, 0, w, n, r.data(), size, nullptr, nullptr);
+    if (n < 0 && !r.empty()) r.pop_back(); // the terminating NUL
+    return r;
+}
+
+std::wstring Wide(const std::string& s, UINT codePage) {
+    const int n =
+        MultiByteToWideChar(codePage, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+    std::wstring w(n > 0 ? static_cast<size_t>(n) : 0, L'\0');
+    if (n > 0) MultiByteToWideChar(codePage, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
+    return w;
+}
+
+// What a window shows, read in its own kind, as UTF-8.
 std::string TextOf(HWND h) {
+    if (IsWide(h)) {
+        wchar_t b[4096] = {};
+        GetWindowTextW(h, b, 4096);
+        return Utf8(b);
+    }
     char b[4096] = {};
     GetWindowTextA(h, b, sizeof b);
-    return b;
+    return Utf8(Wide(b, CP_ACP).c_str());
+}
+
+// A UTF-8 text set in the window's own kind: an ANSI window gets what the code page makes of it.
+void SetTextOf(HWND h, const std::string& utf8) {
+    const std::wstring w = Wide(utf8, CP_UTF8);
+    if (IsWide(h)) {
+        SetWindowTextW(h, w.c_str());
+    } else {
+        const int n = WideCharToMultiByte(CP_ACP, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
+        std::string a(n > 0 ? static_cast<size_t>(n) : 1, '\0');
+        if (n > 0) WideCharToMultiByte(CP_ACP, 0, w.c_str(), -1, a.data(), n, nullptr, nullptr);
+        SetWindowTextA(h, a.c_str());
+    }
+}
+
+LRESULT Def(HWND h, UINT m, WPARAM w, LPARAM l) {
+    return IsWide(h) ? DefWindowProcW(h, m, w, l) : DefWindowProcA(h, m, w, l);
 }
 
 // Messages a window gets while the helper's own code runs (creating windows, a control telling
@@ -103,7 +159,9 @@ void Log(HWND h, UINT m, WPARAM w, LPARAM l) {
     auto it = names.find(h);
     if (it == names.end()) return;
     Record r{it->second, m, w, l, depth == 0 && InSendMessage() != FALSE, {}};
-    if (m == WM_SETTEXT && l) r.text = reinterpret_cast<const char*>(l);
+    if (m == WM_SETTEXT && l)
+        r.text = IsWide(h) ? Utf8(reinterpret_cast<const wchar_t*>(l))
+                           : Utf8(Wide(reinterpret_cast<const char*>(l), CP_ACP).c_str());
     records.push_back(r);
 }
 
@@ -141,13 +199,15 @@ LRESULT CALLBACK ComboProc(HWND h, UINT m, WPARAM w, LPARAM l) {
     Log(h, m, w, l);
     if (LRESULT lie = 0; Misbehave(h, m, lie)) return lie;
     const Nest nest;
-    return CallWindowProcA(comboProc, h, m, w, l);
+    return IsWide(h) ? CallWindowProcW(comboProcW, h, m, w, l)
+                     : CallWindowProcA(comboProc, h, m, w, l);
 }
 LRESULT CALLBACK EditProc(HWND h, UINT m, WPARAM w, LPARAM l) {
     Log(h, m, w, l);
     if (LRESULT lie = 0; Misbehave(h, m, lie)) return lie;
     const Nest nest;
-    return CallWindowProcA(editProc, h, m, w, l);
+    return IsWide(h) ? CallWindowProcW(editProcW, h, m, w, l)
+                     : CallWindowProcA(editProc, h, m, w, l);
 }
 
 FormState* StateOf(HWND h) {
@@ -181,7 +241,7 @@ LRESULT CALLBACK PanelProc(HWND h, UINT m, WPARAM w, LPARAM l) {
             ShowWindow(form, SW_HIDE);
         }
     }
-    return DefWindowProcA(h, m, w, l);
+    return Def(h, m, w, l);
 }
 
 HWND Child(const char* cls, const std::string& name, HWND parent, const char* text, DWORD style,
@@ -209,7 +269,7 @@ LRESULT CALLBACK QipMainProc(HWND h, UINT m, WPARAM w, LPARAM l) {
             Child("TPanel", base + "ok", s->form, "OK", 0, 200);
     }
     if (m == WM_MOUSEACTIVATE) return MA_ACTIVATE;
-    return DefWindowProcA(h, m, w, l);
+    return Def(h, m, w, l);
 }
 
 // QIP's status form hides itself instead of closing.
@@ -221,7 +281,7 @@ LRESULT CALLBACK FormProc(HWND h, UINT m, WPARAM w, LPARAM l) {
         ShowWindow(h, SW_HIDE);
         return 0;
     }
-    return DefWindowProcA(h, m, w, l);
+    return Def(h, m, w, l);
 }
 
 // R&Q's status form: a picture grid drawn on the form, Enter applies, close hides.
@@ -245,14 +305,14 @@ LRESULT CALLBACK RnqFormProc(HWND h, UINT m, WPARAM w, LPARAM l) {
             return 0;
         }
     }
-    return DefWindowProcA(h, m, w, l);
+    return Def(h, m, w, l);
 }
 
 LRESULT CALLBACK PlainProc(HWND h, UINT m, WPARAM w, LPARAM l) {
     Log(h, m, w, l);
     if (LRESULT lie = 0; Misbehave(h, m, lie)) return lie;
     const Nest nest;
-    return DefWindowProcA(h, m, w, l);
+    return Def(h, m, w, l);
 }
 
 void RegisterClasses() {
@@ -264,6 +324,11 @@ void RegisterClasses() {
     wc.lpfnWndProc = ComboProc;
     wc.lpszClassName = "TComboBox";
     RegisterClassA(&wc);
+    WNDCLASSW wcw{};
+    GetClassInfoW(nullptr, L"COMBOBOX", &wcw);
+    comboProcW = wcw.lpfnWndProc;
+    GetClassInfoW(nullptr, L"EDIT", &wcw);
+    editProcW = wcw.lpfnWndProc;
     wc = WNDCLASSA{};
     GetClassInfoA(nullptr, "EDIT", &wc);
     editProc = wc.lpfnWndProc;
@@ -414,7 +479,10 @@ std::string Run(const std::string& line) {
     if (cmd == "qip" || cmd == "rnq") {
         in >> name;
         const Options o = Parse(in);
-        return cmd == "qip" ? MakeQip(name, o) : MakeRnq(name, o);
+        makingWide = o.Has("unicode");
+        const std::string made = cmd == "qip" ? MakeQip(name, o) : MakeRnq(name, o);
+        makingWide = false;
+        return made;
     }
     if (cmd == "top") {
         int n = 0;
@@ -469,7 +537,7 @@ std::string Run(const std::string& line) {
     std::getline(in, rest);
     if (!rest.empty() && rest[0] == ' ') rest.erase(0, 1);
     if (cmd == "settext")
-        SetWindowTextA(h, rest.c_str());
+        SetTextOf(h, rest);
     else if (cmd == "select")
         SendMessageA(h, CB_SETCURSEL, static_cast<WPARAM>(atoi(rest.c_str())), 0);
     else if (cmd == "block") {
@@ -522,7 +590,7 @@ LRESULT CALLBACK ControlProc(HWND h, UINT m, WPARAM w, LPARAM l) {
         PostQuitMessage(0);
         return 0;
     }
-    return DefWindowProcA(h, m, w, l);
+    return Def(h, m, w, l);
 }
 
 // Reads commands and hands each to the window thread; the answer goes back on standard output.
