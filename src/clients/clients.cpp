@@ -4,7 +4,6 @@
 #include "clients/rnq.h"
 #include "clients/slots.h"
 #include "settings/settings.h"
-#include "support/unicode.h"
 #include "transport/send.h"
 #include "transport/window_memo.h"
 #include "windows/window_search.h"
@@ -97,7 +96,7 @@ bool ControlsIntact(HWND form, const TStatusWindow& c) {
 }
 
 TStatusText CurrentStatusText() {
-    return TStatusText{ps.Picture, Utf8FromAnsi(ps.Status), Utf8FromAnsi(ps.LongStatus)};
+    return TStatusText{ps.Picture, ps.Status, ps.LongStatus};
 }
 
 TOutcome SetStatus(HWND wParent, const TStatusText& text) {

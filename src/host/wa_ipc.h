@@ -10,10 +10,17 @@ inline constexpr LPARAM IPC_ISPLAYING = 104;
 inline constexpr LPARAM IPC_GETLISTPOS = 125;
 inline constexpr LPARAM IPC_GETPLAYLISTFILE = 211;
 inline constexpr LPARAM IPC_GETPLAYLISTTITLE = 212;
+// The same two in Unicode (Winamp 5.13 and later): a pointer to the host's wide string.
+inline constexpr LPARAM IPC_GETPLAYLISTTITLEW = 213;
+inline constexpr LPARAM IPC_GETPLAYLISTFILEW = 214;
 inline constexpr LPARAM IPC_GET_HMENU = 281;
 inline constexpr LPARAM IPC_GET_EXTENDED_FILE_INFO = 290;
 // The folder that holds winamp.ini (Winamp 2.9 and later): a pointer to its ANSI path.
 inline constexpr LPARAM IPC_GETINIDIRECTORY = 335;
+// The same folder in Unicode (Winamp 5.58 and later).
+inline constexpr LPARAM IPC_GETINIDIRECTORYW = 1335;
+// IPC_GET_EXTENDED_FILE_INFO in Unicode (Winamp 5.13 and later).
+inline constexpr LPARAM IPC_GET_EXTENDED_FILE_INFOW = 3026;
 inline constexpr LPARAM IPC_PLAYING_FILE = 3003;
 // A further host notification sent when a track starts.
 inline constexpr LPARAM IPC_TRACK_STARTED = 636;
@@ -32,4 +39,12 @@ struct TExtendedFileInfo {
     const char* szMetadata;
     char* szRet;
     int32_t RetLen;
+};
+
+// Request record of IPC_GET_EXTENDED_FILE_INFOW; retlen counts characters.
+struct TExtendedFileInfoW {
+    const wchar_t* filename;
+    const wchar_t* metadata;
+    wchar_t* ret;
+    size_t retlen;
 };

@@ -9,6 +9,7 @@
 #include "windows/desktop.h"
 #include "support/owners.h"
 #include "support/supportLumtra.h"
+#include "support/unicode.h"
 
 uint32_t shell32_ver = 400;
 
@@ -102,7 +103,7 @@ void do_icons() {
         icon.uFlags = NIF_ICON | NIF_TIP | NIF_MESSAGE;
         icon.uCallbackMessage = dwTRAY_MSG;
         icon.hIcon = LoadIconA(plugin.hDllInstance, "MAINICON");
-        SetToolTipText(StringCPP2String(ps.Tray));
+        SetToolTipText(AnsiFromUtf8(StringCPP2String(ps.Tray)));
         Desktop.Shell_NotifyIconA(NIM_ADD, IconRecord());
         // From now on every modification changes the tooltip only.
         icon.uFlags = NIF_TIP;
@@ -143,6 +144,7 @@ void OnTrayMessage(LPARAM lParam) {
 
 void RefreshTrayTip() {
     if (!GetControlValueB(IDC_SetTray)) return;
-    SetToolTipText(ps.Tray);
+    // The icon record is the shell's ANSI one: the track's text as the code page has it.
+    SetToolTipText(AnsiFromUtf8(ps.Tray));
     Desktop.Shell_NotifyIconA(NIM_MODIFY, IconRecord());
 }

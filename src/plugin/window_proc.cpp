@@ -34,7 +34,10 @@ bool IsOwnQuery(LPARAM code) {
     case IPC_GETLISTPOS:
     case IPC_GETPLAYLISTFILE:
     case IPC_GETPLAYLISTTITLE:
-    case IPC_GET_EXTENDED_FILE_INFO: return true;
+    case IPC_GET_EXTENDED_FILE_INFO:
+    case IPC_GETPLAYLISTFILEW:
+    case IPC_GETPLAYLISTTITLEW:
+    case IPC_GET_EXTENDED_FILE_INFOW: return true;
     default: return false;
     }
 }

@@ -28,35 +28,12 @@ bool IsFolder(const std::string& path) {
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-constexpr DWORD Readable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
-                           PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
-
-// The host's answer is a pointer into this process, but a host that does not know the request
-// answers 1, and another may answer anything: it is read only where memory can be read, and only
-// up to the length a path may have.
-bool CopyPathAt(const char* text, std::string& out) {
-    if (reinterpret_cast<ULONG_PTR>(text) < 0x10000) return false; // no pointer
-    size_t i = 0;
-    while (i < MAX_PATH) {
-        MEMORY_BASIC_INFORMATION m{};
-        if (!VirtualQuery(text + i, &m, sizeof m) || m.State != MEM_COMMIT ||
-            (m.Protect & (PAGE_GUARD | PAGE_NOACCESS)) || !(m.Protect & Readable))
-            return false;
-        const char* end = static_cast<const char*>(m.BaseAddress) + m.RegionSize;
-        for (; text + i < end && i < MAX_PATH; ++i)
-            if (!text[i]) {
-                out.assign(text, i);
-                return true;
-            }
-    }
-    return false; // longer than any path
-}
-
 // The host's folder for plugin files, or empty.
 std::string HostPluginsFolder() {
     if (defPS.WinampVer < HostIniDirectoryVersion || !plugin.hwndParent) return {};
     std::string folder;
-    if (!CopyPathAt(reinterpret_cast<const char*>(HostQuery(IPC_GETINIDIRECTORY)), folder))
+    if (!CopyHostString(reinterpret_cast<const char*>(HostQuery(IPC_GETINIDIRECTORY)), MAX_PATH,
+                        folder))
         return {};
     folder = WithoutTrailingSlash(folder);
     return !folder.empty() && IsFolder(folder) ? folder : std::string();

@@ -70,7 +70,7 @@ struct TPS {
     TDlgControlsAr DlgControlsC;          // captions and item lists, current language
     TDlgControlsAr DlgControlsV;          // setting values
     std::array<std::string, 3> PlayState; // playing, paused, stopped
-    std::string Status;
+    std::string Status;                   // the three texts of the last update, in UTF-8
     std::string LongStatus;
     std::string Tray;
     int32_t Picture = 0;

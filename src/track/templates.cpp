@@ -5,6 +5,7 @@
 #include "host/host.h"
 #include "settings/settings.h"
 #include "support/supportLumtra.h"
+#include "support/unicode.h"
 #include "track/track_info.h"
 
 namespace {
@@ -16,11 +17,15 @@ bool IsFallback(const std::string& text) {
 } // namespace
 
 std::string FormatText(const std::string& inp) {
-    // Line breaks go in before any track data, so a "\n" inside a tag stays as typed.
-    std::string text = StringCPP2String(inp);
+    // Line breaks go in before any track data, so a "\n" inside a tag stays as typed. The
+    // template is the user's ANSI text; the result is UTF-8, with the track's fields as Winamp
+    // names them.
+    std::string text = Utf8FromAnsi(StringCPP2String(inp));
     int32_t pos = 0;
-    const std::string f = CurrentPlaylistFile(pos);
-    ps.CurFile = f;
+    const std::string f = CurrentPlaylistFileU8(pos, TrackTextsInUnicode());
+    // As the hook compares it with the host's ANSI answer (only for an old host, which has
+    // nothing but that one).
+    ps.CurFile = AnsiFromUtf8(f);
 
     // Every field is a synchronous request to the host: ask only for those the text uses, and
     // only once however often they occur.

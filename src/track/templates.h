@@ -3,5 +3,5 @@
 #include <string>
 
 // Expands a template (placeholders such as %Artist, escaped line breaks) for the entry at
-// Winamp's current playlist position, and remembers that entry's file in ps.CurFile.
+// Winamp's current playlist position, into UTF-8, and remembers that entry's file in ps.CurFile.
 std::string FormatText(const std::string& inp);

@@ -6,6 +6,7 @@
 #include "host/wa_ipc.h"
 #include "settings/settings.h"
 #include "support/supportLumtra.h"
+#include "support/unicode.h"
 
 namespace {
 bool IsKey(const std::string& field, const char* key) {
@@ -20,24 +21,37 @@ std::string PlayStateText() {
     }
 }
 
-std::string ExtendedInfo(const std::string& f, const std::string& field, char (&reply)[256]) {
-    TExtendedFileInfo info{f.c_str(), field.c_str(), reply, ExtendedInfoRetLen};
+// A decoder that fills the whole buffer leaves no terminating NUL.
+std::string ExtendedInfo(const std::string& f, const std::string& field) {
+    if (TrackTextsInUnicode()) {
+        wchar_t reply[ExtendedInfoRetLen] = {};
+        const std::wstring file = WideOf(f), key = WideOf(field);
+        TExtendedFileInfoW info{file.c_str(), key.c_str(), reply, ExtendedInfoRetLen};
+        if (HostQuery(IPC_GET_EXTENDED_FILE_INFOW, reinterpret_cast<WPARAM>(&info)) != 1) return {};
+        return Utf8Of(reply, wcsnlen(reply, ExtendedInfoRetLen));
+    }
+    char reply[ExtendedInfoRetLen] = {};
+    const std::string file = AnsiFromUtf8(f);
+    TExtendedFileInfo info{file.c_str(), field.c_str(), reply, ExtendedInfoRetLen};
     if (HostQuery(IPC_GET_EXTENDED_FILE_INFO, reinterpret_cast<WPARAM>(&info)) != 1) return {};
-    // A decoder that fills the whole buffer leaves no terminating NUL.
-    return std::string(reply, strnlen(reply, sizeof reply));
+    return Utf8FromAnsi(std::string(reply, strnlen(reply, sizeof reply)));
 }
 } // namespace
 
+bool TrackTextsInUnicode() {
+    return ps.WinampVer >= HostUnicodeVersion;
+}
+
 std::string format2value(int32_t PlayListPos, const std::string& f, const std::string& field) {
-    char reply[ExtendedInfoRetLen] = {};
     std::string text;
     if (IsKey(field, "COPY"))
-        text = HostString(IPC_GETPLAYLISTTITLE, static_cast<WPARAM>(PlayListPos));
+        text = HostText(IPC_GETPLAYLISTTITLEW, IPC_GETPLAYLISTTITLE,
+                        static_cast<WPARAM>(PlayListPos), TrackTextsInUnicode());
     else if (IsKey(field, "FILE"))
         text = ExtractFileNameWithoutExt(f);
     else if (IsKey(field, "PLAYSTATE"))
-        text = PlayStateText();
+        text = Utf8FromAnsi(PlayStateText()); // the user's text, from the settings
     else
-        text = ExtendedInfo(f, field, reply);
+        text = ExtendedInfo(f, field);
     return Trim(text);
 }

@@ -17,6 +17,9 @@ inline constexpr std::array<const char*, 10> FormatTitleMask = {
 // Size of the reply buffer handed to the host with an extended-file-info request.
 inline constexpr int32_t ExtendedInfoRetLen = 256;
 
-// The trimmed text of one field of the entry at PlayListPos whose file is f; empty when the
-// host has nothing for it.
+// Whether the track's texts are asked in Unicode: the host offers them (Winamp 5.13 and later).
+bool TrackTextsInUnicode();
+
+// The trimmed text of one field of the entry at PlayListPos whose file is f, in UTF-8 as every
+// track text; empty when the host has nothing for it.
 std::string format2value(int32_t PlayListPos, const std::string& f, const std::string& field);

@@ -16,6 +16,7 @@
 
 #include "clients/clients.h"
 #include "common/client_process.h"
+#include "common/texts.h"
 #include "plugin/gen_Lumtra.h"
 #include "settings/settings.h"
 
@@ -285,7 +286,7 @@ int main(int argc, char** argv) {
     LoadTimeInit();
     ps = defPS;
     ps.Picture = 11;
-    ps.Status = "Слушаю";
+    ps.Status = U8(u8"Слушаю");
     ps.LongStatus = SteadyLongStatus;
 
     Clients c;

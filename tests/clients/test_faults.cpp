@@ -196,7 +196,7 @@ TEST_F(FaultsTest, ThreadsEndedFromOutsideAreReplaced) {
         WaitForSingleObject(ours, 5000);
         CloseHandle(ours);
     }
-    ps.LongStatus = "Другое";
+    ps.LongStatus = U8(u8"Другое");
     EXPECT_EQ(0u, UpdateWaits().count) << "an ended thread was waited for";
     EXPECT_EQ(2, clients.State("q1.form").confirmations);
     const std::vector<TQIPState> journal = ReadJournal();
@@ -212,7 +212,7 @@ TEST_F(FaultsTest, ThreeHungClientsCostOneBoundTogetherThenNothing) {
     SetText(); // all three stored and changed
     for (FakeClientProcess* p : {&a, &b, &c})
         p->Hang(FarLongerThanAnUpdate());
-    ps.LongStatus = "Другое";
+    ps.LongStatus = U8(u8"Другое");
     const TWaitsRunOut first = UpdateWaits();
     EXPECT_EQ(1u, first.count) << "all three are asked at once, within one limit";
     EXPECT_LE(first.limitMs, TimeLimits.updateMs);

@@ -6,6 +6,7 @@
 #include "clients/qip.h"
 #include "common/client_fixture.h"
 #include "common/client_messages.h"
+#include "common/texts.h"
 #include "settings/settings.h"
 #include "windows/desktop.h"
 
@@ -264,4 +265,27 @@ TEST_F(QipTest, ForcedOpeningForRealServesTheFormAtALaterUpdate) {
     const FormShows s = clients.State("q1.form");
     EXPECT_EQ(1, s.confirmations);
     EXPECT_EQ("pic=0|status=|long=Artist - Title", s.confirmed);
+}
+
+// A track named outside the code page: a Unicode client gets it exactly, an ANSI one what the
+// code page makes of it, and neither is written again while it shows that.
+TEST_F(QipTest, AUnicodeTextReachesEachClientInItsOwnFormAndOnlyOnce) {
+    OnlyOn({IDC_IfAny, IDC_SetStatus});
+    const std::string status = U8(u8"Björk – Jóga 日本");
+    ps.Status = status;
+    clients.Qip("qa", "ansi"); // whatever the program's default
+    FakeClientProcess unicode;
+    unicode.Qip("qw", "unicode");
+    const std::vector<ClientRecord> first = UpdateRecords();
+    const std::vector<ClientRecord> wide = PluginMessages(unicode.Records(), "qw");
+    const auto sent = [](const std::vector<ClientRecord>& records) {
+        for (const ClientRecord& r : records)
+            if (r.message == WM_SETTEXT) return r.textU8;
+        return std::string("(nothing)");
+    };
+    EXPECT_EQ(status, sent(wide));
+    EXPECT_EQ(Recode(Recode(status, CP_UTF8, CP_ACP), CP_ACP, CP_UTF8),
+              sent(PluginMessages(first, "qa")));
+    ok_sequence(UpdateRecords(), "qa", NothingSeq, "second update, the ANSI client");
+    ok_sequence(unicode.Records(), "qw", NothingSeq, "second update, the Unicode client");
 }

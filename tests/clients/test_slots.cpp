@@ -89,7 +89,7 @@ TEST_F(SlotsTest, FirstUpdateStoresEveryFormBeforeChangingIt) {
 
     // Later updates change no slot, even after the clients were changed.
     const auto stored = ps.SaveData;
-    ps.Status = "Другое";
+    ps.Status = U8(u8"Другое");
     SetText();
     for (size_t i = 0; i < stored.size(); ++i) {
         EXPECT_EQ(stored[i].wnd, ps.SaveData[i].wnd);

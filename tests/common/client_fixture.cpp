@@ -1,5 +1,7 @@
 #include "common/client_fixture.h"
 
+#include "common/texts.h"
+
 #include "clients/clients.h"
 
 #include "settings/settings.h"
@@ -95,8 +97,8 @@ void ClientsTest::Switch(int id, bool on) {
 
 void ClientsTest::Status(int picture, const std::string& status, const std::string& longStatus) {
     ps.Picture = picture;
-    ps.Status = status;
-    ps.LongStatus = longStatus;
+    ps.Status = U8FromAnsi(status);
+    ps.LongStatus = U8FromAnsi(longStatus);
 }
 
 void ClientsTest::OnlyOn(std::initializer_list<int> ids) {

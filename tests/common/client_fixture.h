@@ -38,7 +38,8 @@ class ClientsTest : public PluginTest {
     void TearDown() override;
     // Sets a switch setting.
     static void Switch(int id, bool on);
-    // The status to apply, as the update cycle prepares it.
+    // The status to apply, as the update cycle prepares it (in UTF-8; given in the ANSI code
+    // page, as the tests' literals are).
     static void Status(int picture, const std::string& status, const std::string& longStatus);
     // Only the switches given are on, of IfAny, IfPicture, IfStatus, SetPicture, SetStatus,
     // SetLongStatus, Compatible.

@@ -1,23 +1,13 @@
 #include "common/client_process.h"
 
+#include "common/texts.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <sstream>
 #include <stdexcept>
 
 namespace {
-// The helper speaks UTF-8; the tests mostly the ANSI code page.
-std::string Recode(const std::string& s, UINT from, UINT to) {
-    if (s.empty()) return s;
-    const int n = MultiByteToWideChar(from, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    std::wstring w(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0) MultiByteToWideChar(from, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
-    const int m = WideCharToMultiByte(to, 0, w.data(), n, nullptr, 0, nullptr, nullptr);
-    std::string r(static_cast<size_t>(m > 0 ? m : 0), '\0');
-    if (m > 0) WideCharToMultiByte(to, 0, w.data(), n, r.data(), m, nullptr, nullptr);
-    return r;
-}
-
 std::string HelperPath() {
     char path[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, path, MAX_PATH);
@@ -132,7 +122,9 @@ FakeClient FakeClientProcess::Make(const std::string& kind, const std::string& n
                                    const std::string& options) {
     // A test program run with LUMTRA_UNICODE_CLIENTS set drives clients of Unicode windows
     // throughout, as the later builds of both messengers are.
-    const bool unicode = GetEnvironmentVariableA("LUMTRA_UNICODE_CLIENTS", nullptr, 0) > 0;
+    // ("ansi" keeps one client an ANSI one all the same.)
+    const bool unicode = GetEnvironmentVariableA("LUMTRA_UNICODE_CLIENTS", nullptr, 0) > 0 &&
+                         (" " + options + " ").find(" ansi ") == std::string::npos;
     const auto lines = Command(kind + " " + name + " " + options + (unicode ? " unicode" : ""));
     FakeClient c{name, {}};
     std::istringstream in(lines.empty() ? std::string() : lines.back());

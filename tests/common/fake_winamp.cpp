@@ -22,6 +22,23 @@ void RegisterOnce() {
     done = true;
 }
 
+std::wstring Wide(const std::string& ansi) {
+    const int n =
+        MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+    std::wstring w(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+    if (n > 0)
+        MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), w.data(), n);
+    return w;
+}
+
+// Metadata names are ASCII.
+std::string Narrow(const wchar_t* w) {
+    std::string r;
+    for (; *w; ++w)
+        r += static_cast<char>(*w);
+    return r;
+}
+
 // Sent by the system on its own; never part of an expected sequence.
 bool Ignored(UINT m) {
     switch (m) {
@@ -136,6 +153,34 @@ LRESULT FakeWinamp::Answer(UINT m, WPARAM w, LPARAM l) {
         const FakeEntry* e = Entry(w);
         return e && !e->nullTitle ? reinterpret_cast<LRESULT>(e->title.c_str()) : 0;
     }
+    case IPC_GETPLAYLISTFILEW:
+    case IPC_GETPLAYLISTTITLEW: {
+        const FakeEntry* e = Entry(w);
+        const bool title = l == IPC_GETPLAYLISTTITLEW;
+        if (!e || (title ? e->nullTitle : e->nullFile)) return 0;
+        if (title && e->titleWAnswer != -1) return e->titleWAnswer;
+        wideAnswer_ = title && !e->titleW.empty() ? e->titleW : Wide(title ? e->title : e->file);
+        return reinterpret_cast<LRESULT>(wideAnswer_.c_str());
+    }
+    case IPC_GET_EXTENDED_FILE_INFOW: {
+        auto* info = reinterpret_cast<TExtendedFileInfoW*>(w);
+        if (!info || !info->filename || !info->metadata || !info->ret) return 0;
+        const std::string key = Narrow(info->metadata);
+        if (options.record) tagQueries_.push_back(key);
+        for (const FakeEntry& e : options.playlist) {
+            if (Wide(e.file) != info->filename) continue;
+            const auto tagW = e.tagsW.find(key);
+            const auto tag = e.tags.find(key);
+            if (tagW == e.tagsW.end() && tag == e.tags.end()) return 0;
+            const std::wstring text = tagW != e.tagsW.end() ? tagW->second : Wide(tag->second);
+            // As the ANSI request: as much as fits, terminated only when there is room left.
+            const size_t n = std::min(text.size(), info->retlen);
+            std::memcpy(info->ret, text.data(), n * sizeof(wchar_t));
+            if (n < info->retlen) info->ret[n] = L'\0';
+            return options.tagReply;
+        }
+        return 0;
+    }
     case IPC_GET_EXTENDED_FILE_INFO: {
         auto* info = reinterpret_cast<TExtendedFileInfo*>(w);
         if (!info || !info->szFileName || !info->szMetadata || !info->szRet) return 0;
@@ -166,6 +211,9 @@ LRESULT CALLBACK FakeWinamp::Proc(HWND h, UINT m, WPARAM w, LPARAM l) {
         const auto* info = reinterpret_cast<const TExtendedFileInfo*>(w);
         if (m == WM_WA_IPC && l == IPC_GET_EXTENDED_FILE_INFO && info && info->szMetadata)
             self->received_.back().key = info->szMetadata;
+        const auto* infoW = reinterpret_cast<const TExtendedFileInfoW*>(w);
+        if (m == WM_WA_IPC && l == IPC_GET_EXTENDED_FILE_INFOW && infoW && infoW->metadata)
+            self->received_.back().key = Narrow(infoW->metadata);
     }
     if (m == WM_WA_IPC) return self->Answer(m, w, l);
     return self->options.unicode ? DefWindowProcW(h, m, w, l) : DefWindowProcA(h, m, w, l);

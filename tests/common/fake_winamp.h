@@ -21,6 +21,11 @@ struct FakeEntry {
     std::map<std::string, std::string> tags; // by metadata name as asked, e.g. "ARTIST"
     bool nullFile = false;                   // IPC_GETPLAYLISTFILE answers a null pointer
     bool nullTitle = false;                  // IPC_GETPLAYLISTTITLE answers a null pointer
+    // What the Unicode requests answer, where it holds more than the ANSI texts above (empty:
+    // those converted from the code page).
+    std::wstring titleW{};
+    std::map<std::string, std::wstring> tagsW{};
+    LRESULT titleWAnswer = -1; // IPC_GETPLAYLISTTITLEW answers this instead (0, 1, garbage)
 };
 
 struct FakeWinampOptions {
@@ -84,6 +89,7 @@ class FakeWinamp {
     HWND hwnd_ = nullptr;
     std::vector<HostMessage> received_;
     std::vector<std::string> tagQueries_;
+    std::wstring wideAnswer_; // the last Unicode answer, good until the next request
 };
 
 // Compares what the host received (less the messages the system sends on its own) with an

@@ -11,7 +11,8 @@ constexpr UINT WM_WA_IPC = WM_USER;
 constexpr LPARAM IPC_GETVERSION = 0, IPC_ISPLAYING = 104, IPC_GETOUTPUTTIME = 105,
                  IPC_GETLISTPOS = 125, IPC_GETPLAYLISTFILE = 211, IPC_GETPLAYLISTTITLE = 212,
                  IPC_GET_HMENU = 281, IPC_GET_EXTENDED_FILE_INFO = 290, IPC_GETINIDIRECTORY = 335,
-                 IPC_PLAYING_FILE = 3003;
+                 IPC_PLAYING_FILE = 3003, IPC_GETPLAYLISTTITLEW = 213, IPC_GETPLAYLISTFILEW = 214,
+                 IPC_GET_EXTENDED_FILE_INFOW = 3026;
 constexpr wchar_t ClassName[] = L"Winamp v1.x";
 
 struct ExtendedFileInfo {
@@ -20,6 +21,20 @@ struct ExtendedFileInfo {
     char* szRet;
     int RetLen;
 };
+struct ExtendedFileInfoW {
+    const wchar_t* filename;
+    const wchar_t* metadata;
+    wchar_t* ret;
+    size_t retlen;
+};
+
+std::wstring Wide(const std::string& s, UINT codePage = CP_ACP) {
+    const int n =
+        MultiByteToWideChar(codePage, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+    std::wstring w(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+    if (n > 0) MultiByteToWideChar(codePage, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
+    return w;
+}
 
 Player* current = nullptr;
 PluginImportCounts counts;
@@ -234,6 +249,33 @@ LRESULT Player::OnIpc(WPARAM wParam, LPARAM lParam) {
     case IPC_GETPLAYLISTTITLE:
         return wParam < playlist.size() ? reinterpret_cast<LRESULT>(playlist[wParam].title.c_str())
                                         : 0;
+    case IPC_GETPLAYLISTTITLEW:
+    case IPC_GETPLAYLISTFILEW: {
+        if (wParam >= playlist.size()) return 0;
+        const PlayerTrack& t = playlist[wParam];
+        wideAnswer_ = lParam == IPC_GETPLAYLISTFILEW ? Wide(t.file)
+                      : t.titleU8.empty()            ? Wide(t.title)
+                                                     : Wide(t.titleU8, CP_UTF8);
+        return reinterpret_cast<LRESULT>(wideAnswer_.c_str());
+    }
+    case IPC_GET_EXTENDED_FILE_INFOW: {
+        auto* info = reinterpret_cast<ExtendedFileInfoW*>(wParam);
+        if (!info || !info->filename || !info->metadata || !info->ret || !info->retlen) return 0;
+        std::string key;
+        for (const wchar_t* k = info->metadata; *k; ++k)
+            key += static_cast<char>(*k);
+        for (const PlayerTrack& t : playlist) {
+            if (Wide(t.file) != info->filename) continue;
+            const auto u8 = t.tagsU8.find(key);
+            const auto tag = t.tags.find(key);
+            if (u8 == t.tagsU8.end() && tag == t.tags.end()) return 0;
+            const std::wstring text =
+                u8 != t.tagsU8.end() ? Wide(u8->second, CP_UTF8) : Wide(tag->second);
+            lstrcpynW(info->ret, text.c_str(), static_cast<int>(info->retlen));
+            return 1;
+        }
+        return 0;
+    }
     case IPC_GET_HMENU: return reinterpret_cast<LRESULT>(menu_);
     case IPC_GETINIDIRECTORY: return iniDirectoryAnswer;
     case IPC_GET_EXTENDED_FILE_INFO: {

@@ -11,6 +11,10 @@ struct PlayerTrack {
     std::string file;                        // full path, as the playlist holds it
     std::string title;                       // the playlist title Winamp shows
     std::map<std::string, std::string> tags; // metadata name (upper case) -> text
+    // What the Unicode requests answer where it holds more than the ANSI texts (empty: those
+    // converted from the code page), in UTF-8.
+    std::string titleU8{};
+    std::map<std::string, std::string> tagsU8{};
 };
 
 // What the plugin asked of the system through its imports, counted by patching them.
@@ -76,6 +80,7 @@ class Player {
     LRESULT OnIpc(WPARAM wParam, LPARAM lParam);
     HWND hwnd_ = nullptr;
     HMENU menu_ = nullptr;
+    std::wstring wideAnswer_; // the last Unicode answer, good until the next request
     HMODULE dll_ = nullptr;
     struct TwinampGeneralPurposePlugin* plugin_ = nullptr;
 };

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/fake_winamp.h"
+#include "common/texts.h"
 #include "common/plugin_fixture.h"
 #include "plugin/gen_Lumtra.h"
 #include "plugin/tray.h"
@@ -181,7 +182,7 @@ TEST_F(TrayTest, TheRealShellAnswers) {
 }
 
 TEST_F(TrayTest, EnabledWithTrayRemovesThenAddsTheIcon) {
-    ps.Tray = "Файл: C:\\a.mp3\\nИсполнитель: Кино\\nНазвание: Звезда";
+    ps.Tray = U8(u8"Файл: C:\\a.mp3\\nИсполнитель: Кино\\nНазвание: Звезда");
     do_icons();
     ExpectCalls({{ShellNotify, NIM_DELETE}, {ShellNotify, NIM_ADD}});
     const TNOTIFYICONDATA2& del = rec.icons[0];
@@ -229,7 +230,7 @@ TEST_F(TrayTest, StartAndStopShowAndRemoveTheIcon) {
 TEST_F(TrayTest, TheRefreshPutsTheUpdatedTextAsBuilt) {
     do_icons();
     rec = {};
-    ps.Tray = "Кино - Звезда\r\nliteral \\n stays";
+    ps.Tray = U8(u8"Кино - Звезда\r\nliteral \\n stays");
     RefreshTrayTip();
     ExpectCalls({{ShellNotify, NIM_MODIFY}});
     EXPECT_EQ(static_cast<UINT>(NIF_TIP), rec.icons[0].uFlags);
@@ -302,7 +303,7 @@ TEST_F(TrayTest, TaskbarCreatedAddsTheIconAgainWithItsTooltip) {
     init();
     ps.DlgControlsV[IDC_SetTray] = "1";
     config_apply();
-    ps.Tray = "Кино - Группа крови";
+    ps.Tray = U8(u8"Кино - Группа крови");
     RefreshTrayTip();
     rec = {};
     SendMessageA(host.hwnd(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);

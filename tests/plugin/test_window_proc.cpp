@@ -54,30 +54,32 @@ class HookTest : public PluginTest {
     // The queries the plugin sends about its own work, as a stream of messages of its own.
     void OwnQueries() {
         for (LPARAM code : {IPC_GETLISTPOS, IPC_GETPLAYLISTFILE, IPC_ISPLAYING,
-                            IPC_GETPLAYLISTTITLE, IPC_GET_EXTENDED_FILE_INFO})
+                            IPC_GETPLAYLISTTITLE, IPC_GET_EXTENDED_FILE_INFO, IPC_GETPLAYLISTFILEW,
+                            IPC_GETPLAYLISTTITLEW, IPC_GET_EXTENDED_FILE_INFOW})
             host.Notify(code);
     }
     FakeWinamp host;
 };
 
 // What Winamp's window receives for one counted message, and for an update with the default
-// templates ("Слушаю", "%Copy", the three-line tray text).
+// templates ("Слушаю", "%Copy", the three-line tray text). The track's texts are asked in Unicode,
+// as Winamp 5 offers them; the hook's own look at the file stays the ANSI one.
 const HostMsg CountedSeq[] = {Ipc(AnyIpc), Ipc(IPC_GETLISTPOS), Ipc(IPC_GETPLAYLISTFILE), {0}};
 const HostMsg UpdateSeq[] = {Ipc(IPC_PLAYING_FILE),
                              Ipc(IPC_GETLISTPOS),
                              Ipc(IPC_GETPLAYLISTFILE),
                              // status caption
                              Ipc(IPC_GETLISTPOS),
-                             Ipc(IPC_GETPLAYLISTFILE),
+                             Ipc(IPC_GETPLAYLISTFILEW),
                              // long status
                              Ipc(IPC_GETLISTPOS),
-                             Ipc(IPC_GETPLAYLISTFILE),
-                             Ipc(IPC_GETPLAYLISTTITLE),
+                             Ipc(IPC_GETPLAYLISTFILEW),
+                             Ipc(IPC_GETPLAYLISTTITLEW),
                              // tray text: %File costs no request
                              Ipc(IPC_GETLISTPOS),
-                             Ipc(IPC_GETPLAYLISTFILE),
-                             Ipc(IPC_GET_EXTENDED_FILE_INFO),
-                             Ipc(IPC_GET_EXTENDED_FILE_INFO),
+                             Ipc(IPC_GETPLAYLISTFILEW),
+                             Ipc(IPC_GET_EXTENDED_FILE_INFOW),
+                             Ipc(IPC_GET_EXTENDED_FILE_INFOW),
                              {0}};
 const HostMsg PassedOnSeq[] = {
     Ipc(IPC_PLAYING_FILE), {WM_COMMAND, hostWparam, WINAMP_BUTTON2, 0}, {WM_TIMER, 0, 0, 0}, {0}};

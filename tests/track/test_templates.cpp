@@ -1,6 +1,7 @@
 // Building status texts from templates against the scripted host.
 #include <gtest/gtest.h>
 
+#include "common/texts.h"
 #include "host/wa_ipc.h"
 #include "settings/settings.h"
 #include "track/templates.h"
@@ -21,7 +22,7 @@ TEST_F(TemplateTest, PlainTextStillAsksForTheCurrentEntry) {
     host.options.playlist.push_back(FakeEntry{"D:\\Other.ogg", "Other", {}});
     host.options.position = 1;
     ps.CurFile = "old";
-    EXPECT_EQ("Слушаю", FormatText("Слушаю"));
+    EXPECT_EQ(U8(u8"Слушаю"), FormatText("Слушаю"));
     EXPECT_EQ("D:\\Other.ogg", ps.CurFile);
     const HostMsg AskEntrySeq[] = {
         Ipc(IPC_GETLISTPOS), {WM_WA_IPC, hostWparam | hostLparam, 1, IPC_GETPLAYLISTFILE}, {0}};
@@ -85,9 +86,9 @@ TEST_F(TemplateTest, DoubleSpacesAreHalvedInOnePass) {
 
 TEST_F(TemplateTest, DefaultTrayTemplateKeepsItsLabels) {
     const std::string tray = defPS.DlgControlsV[IDC_Tray];
-    EXPECT_EQ("Файл: Band - Song\r\nИсполнитель: Band\r\nНазвание: Song", FormatText(tray));
+    EXPECT_EQ(U8(u8"Файл: Band - Song\r\nИсполнитель: Band\r\nНазвание: Song"), FormatText(tray));
     Tags("", "");
-    EXPECT_EQ("Файл: Band - Song\r\nИсполнитель: \r\nНазвание: ", FormatText(tray));
+    EXPECT_EQ(U8(u8"Файл: Band - Song\r\nИсполнитель: \r\nНазвание: "), FormatText(tray));
 }
 
 TEST_F(TemplateTest, LineBreaksComeFromTheTemplateNotFromTags) {
@@ -109,7 +110,7 @@ TEST_F(TemplateTest, NullFromTheHostReadsAsEmpty) {
     entry().nullFile = true;
     entry().nullTitle = true;
     ps.CurFile = "old";
-    EXPECT_EQ("Слушаю ", FormatText("Слушаю %Artist%File"));
+    EXPECT_EQ(U8(u8"Слушаю "), FormatText("Слушаю %Artist%File"));
     EXPECT_EQ("", ps.CurFile);
     EXPECT_EQ("", FormatText("%Artist - %Title"));
     host.options.playlist.clear();

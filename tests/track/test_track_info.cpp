@@ -1,6 +1,7 @@
 // Reading one track field from the host.
 #include <gtest/gtest.h>
 
+#include "common/texts.h"
 #include "host/wa_ipc.h"
 #include "settings/settings.h"
 #include "track/track_info.h"
@@ -74,5 +75,40 @@ TEST_F(FieldTest, EmptyPlaylistGivesEmptyFieldsButThePlayState) {
             EXPECT_EQ("[STOP]", value);
         else
             EXPECT_EQ("", value) << key;
+    }
+}
+
+// From Winamp 5.13 on, the fields are asked in Unicode and come back exactly; an answer that is no
+// readable string (0 or 1 from a host that does not know the request, a stray value) falls back
+// to the ANSI request, and an older host is asked in ANSI only.
+TEST_F(FieldTest, AUnicodeHostGivesTheTrackAsItNamesItAndAnythingElseFallsBack) {
+    const std::string title = U8(u8"1. Björk – Jóga 日本"), artist = U8(u8"Sigur Rós ♫");
+    entry().titleW = L"1. Bj\u00f6rk \u2013 J\u00f3ga \u65e5\u672c";
+    entry().tagsW["ARTIST"] = L"Sigur R\u00f3s \u266b";
+    const struct {
+        const char* what;
+        int version;
+        LRESULT titleAnswer;
+        const char* expectedAnsiTitle; // null: the Unicode title
+        LPARAM firstRequest;
+    } rows[] = {
+        {"Winamp 5.13", 0x5013, -1, nullptr, IPC_GETPLAYLISTTITLEW},
+        {"answers 0", 0x5666, 0, "Band - Song", IPC_GETPLAYLISTTITLEW},
+        {"answers 1", 0x5666, 1, "Band - Song", IPC_GETPLAYLISTTITLEW},
+        {"answers garbage", 0x5666, 0x1234, "Band - Song", IPC_GETPLAYLISTTITLEW},
+        {"Winamp 5.12", 0x5012, -1, "Band - Song", IPC_GETPLAYLISTTITLE},
+    };
+    for (const auto& r : rows) {
+        ps.WinampVer = r.version;
+        entry().titleWAnswer = r.titleAnswer;
+        host.Flush();
+        EXPECT_EQ(r.expectedAnsiTitle ? std::string(r.expectedAnsiTitle) : title,
+                  format2value(0, SongFile, "COPY"))
+            << r.what;
+        ASSERT_FALSE(host.received().empty()) << r.what;
+        EXPECT_EQ(r.firstRequest, host.received()[0].lParam) << r.what;
+        EXPECT_EQ(r.version >= 0x5013 ? artist : std::string("Band"),
+                  format2value(0, SongFile, "ARTIST"))
+            << r.what;
     }
 }
