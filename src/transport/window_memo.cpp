@@ -61,14 +61,22 @@ TWindowMemo::~TWindowMemo() {
                     facts.end());
 }
 
-bool MemoIsWindow(HWND h) {
+namespace {
+// A fact that holds for one piece of work: asked of the system once in it, without a memo always.
+bool OncePerPiece(HWND h, bool TWindowFacts::*value, unsigned TWindowFacts::*asked,
+                  BOOL(WINAPI* ask)(HWND)) {
     TWindowFacts* f = FactsOf(h);
-    if (!f) return h && IsWindow(h);
-    if (f->aliveAsked != piece) {
-        f->alive = IsWindow(h) != FALSE;
-        f->aliveAsked = piece;
+    if (!f) return h && ask(h);
+    if (f->*asked != piece) {
+        f->*value = ask(h) != FALSE;
+        f->*asked = piece;
     }
-    return f->alive;
+    return f->*value;
+}
+} // namespace
+
+bool MemoIsWindow(HWND h) {
+    return OncePerPiece(h, &TWindowFacts::alive, &TWindowFacts::aliveAsked, &IsWindow);
 }
 
 void MemoSawWindow(HWND h) {
@@ -80,13 +88,7 @@ void MemoSawWindow(HWND h) {
 }
 
 bool MemoIsUnicode(HWND h) {
-    TWindowFacts* f = FactsOf(h);
-    if (!f) return h && IsWindowUnicode(h);
-    if (f->unicodeAsked != piece) {
-        f->unicode = IsWindowUnicode(h) != FALSE;
-        f->unicodeAsked = piece;
-    }
-    return f->unicode;
+    return OncePerPiece(h, &TWindowFacts::unicode, &TWindowFacts::unicodeAsked, &IsWindowUnicode);
 }
 
 std::string MemoClassName(HWND h) {

@@ -30,7 +30,8 @@ struct Replayed {
     UINT message;
     WPARAM wParam;
     LPARAM lParam;
-    std::string text; // what a WM_SETTEXT carried
+    std::string text; // what a WM_SETTEXT carried, in UTF-8
+    bool wide;        // a Unicode window, which the plugin sends its texts in the wide form
 };
 
 // What the clients receive in one update: the floor of its cost.
@@ -83,27 +84,33 @@ std::vector<Replayed> Received(Clients& c) {
             if (!r.sent || !PluginMessage(r.message)) continue;
             auto it = c.byName.find(r.window);
             if (it != c.byName.end())
-                got.push_back({it->second, r.message, r.wParam, r.lParam, r.text});
+                got.push_back({it->second, r.message, r.wParam, r.lParam, r.textU8,
+                               IsWindowUnicode(it->second) != FALSE});
         }
     }
     return got;
 }
 
-char replyBuffer[64 * 1024 + 2];
+wchar_t replyBuffer[64 * 1024 + 2];
 
 void Replay(const Floor& f) {
     for (const Replayed& m : f.messages) {
         WPARAM w = m.wParam;
         LPARAM l = m.lParam;
-        if (m.message == WM_SETTEXT) l = reinterpret_cast<LPARAM>(m.text.c_str());
+        // The text as the plugin sends it: wide to a Unicode window, ANSI to an ANSI one.
+        const std::string ansi = m.wide ? std::string() : Recode(m.text, CP_UTF8, CP_ACP);
+        const std::wstring wide = m.wide ? Wide(m.text) : std::wstring();
+        if (m.message == WM_SETTEXT)
+            l = m.wide ? reinterpret_cast<LPARAM>(wide.c_str())
+                       : reinterpret_cast<LPARAM>(ansi.c_str());
         if (m.message == WM_GETTEXT) {
-            w = std::min<WPARAM>(w, sizeof replyBuffer);
+            w = std::min<WPARAM>(w, m.wide ? std::size(replyBuffer) : sizeof replyBuffer);
             l = reinterpret_cast<LPARAM>(replyBuffer);
         }
         // The plugin asks another program for a text's length in the wide form (the ANSI one is
         // not bounded under Wine), and so does the replay: Wine answers the ANSI form by asking
         // the window for its text as well, a message the plugin does not send.
-        if (m.message == WM_GETTEXTLENGTH)
+        if (m.message == WM_GETTEXTLENGTH || m.wide)
             SendMessageW(m.window, m.message, w, l);
         else
             SendMessageA(m.window, m.message, w, l);

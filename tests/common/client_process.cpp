@@ -123,7 +123,9 @@ FakeClient FakeClientProcess::Make(const std::string& kind, const std::string& n
     // A test program run with LUMTRA_UNICODE_CLIENTS set drives clients of Unicode windows
     // throughout, as the later builds of both messengers are.
     // ("ansi" keeps one client an ANSI one all the same.)
-    const bool unicode = GetEnvironmentVariableA("LUMTRA_UNICODE_CLIENTS", nullptr, 0) > 0 &&
+    char set[8] = {};
+    GetEnvironmentVariableA("LUMTRA_UNICODE_CLIENTS", set, sizeof set);
+    const bool unicode = set[0] != '\0' && std::string(set) != "0" &&
                          (" " + options + " ").find(" ansi ") == std::string::npos;
     const auto lines = Command(kind + " " + name + " " + options + (unicode ? " unicode" : ""));
     FakeClient c{name, {}};

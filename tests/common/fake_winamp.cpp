@@ -5,6 +5,7 @@
 #include <cstring>
 #include <sstream>
 
+#include "common/texts.h"
 #include "host/wa_ipc.h"
 
 namespace {
@@ -20,15 +21,6 @@ void RegisterOnce() {
     wc.cbWndExtra = sizeof(LONG_PTR);
     RegisterClassW(&wc);
     done = true;
-}
-
-std::wstring Wide(const std::string& ansi) {
-    const int n =
-        MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
-    std::wstring w(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0)
-        MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), w.data(), n);
-    return w;
 }
 
 // Metadata names are ASCII.
@@ -159,7 +151,8 @@ LRESULT FakeWinamp::Answer(UINT m, WPARAM w, LPARAM l) {
         const bool title = l == IPC_GETPLAYLISTTITLEW;
         if (!e || (title ? e->nullTitle : e->nullFile)) return 0;
         if (title && e->titleWAnswer != -1) return e->titleWAnswer;
-        wideAnswer_ = title && !e->titleW.empty() ? e->titleW : Wide(title ? e->title : e->file);
+        wideAnswer_ =
+            title && !e->titleW.empty() ? e->titleW : Wide(title ? e->title : e->file, CP_ACP);
         return reinterpret_cast<LRESULT>(wideAnswer_.c_str());
     }
     case IPC_GET_EXTENDED_FILE_INFOW: {
@@ -168,11 +161,12 @@ LRESULT FakeWinamp::Answer(UINT m, WPARAM w, LPARAM l) {
         const std::string key = Narrow(info->metadata);
         if (options.record) tagQueries_.push_back(key);
         for (const FakeEntry& e : options.playlist) {
-            if (Wide(e.file) != info->filename) continue;
+            if (Wide(e.file, CP_ACP) != info->filename) continue;
             const auto tagW = e.tagsW.find(key);
             const auto tag = e.tags.find(key);
             if (tagW == e.tagsW.end() && tag == e.tags.end()) return 0;
-            const std::wstring text = tagW != e.tagsW.end() ? tagW->second : Wide(tag->second);
+            const std::wstring text =
+                tagW != e.tagsW.end() ? tagW->second : Wide(tag->second, CP_ACP);
             // As the ANSI request: as much as fits, terminated only when there is room left.
             const size_t n = std::min(text.size(), info->retlen);
             std::memcpy(info->ret, text.data(), n * sizeof(wchar_t));

@@ -1,5 +1,7 @@
 #include "common/player.h"
 
+#include "common/texts.h"
+
 #include <shellapi.h>
 
 #include <cstring>
@@ -27,14 +29,6 @@ struct ExtendedFileInfoW {
     wchar_t* ret;
     size_t retlen;
 };
-
-std::wstring Wide(const std::string& s, UINT codePage = CP_ACP) {
-    const int n =
-        MultiByteToWideChar(codePage, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    std::wstring w(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0) MultiByteToWideChar(codePage, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
-    return w;
-}
 
 Player* current = nullptr;
 PluginImportCounts counts;
@@ -253,8 +247,8 @@ LRESULT Player::OnIpc(WPARAM wParam, LPARAM lParam) {
     case IPC_GETPLAYLISTFILEW: {
         if (wParam >= playlist.size()) return 0;
         const PlayerTrack& t = playlist[wParam];
-        wideAnswer_ = lParam == IPC_GETPLAYLISTFILEW ? Wide(t.file)
-                      : t.titleU8.empty()            ? Wide(t.title)
+        wideAnswer_ = lParam == IPC_GETPLAYLISTFILEW ? Wide(t.file, CP_ACP)
+                      : t.titleU8.empty()            ? Wide(t.title, CP_ACP)
                                                      : Wide(t.titleU8, CP_UTF8);
         return reinterpret_cast<LRESULT>(wideAnswer_.c_str());
     }
@@ -265,12 +259,12 @@ LRESULT Player::OnIpc(WPARAM wParam, LPARAM lParam) {
         for (const wchar_t* k = info->metadata; *k; ++k)
             key += static_cast<char>(*k);
         for (const PlayerTrack& t : playlist) {
-            if (Wide(t.file) != info->filename) continue;
+            if (Wide(t.file, CP_ACP) != info->filename) continue;
             const auto u8 = t.tagsU8.find(key);
             const auto tag = t.tags.find(key);
             if (u8 == t.tagsU8.end() && tag == t.tags.end()) return 0;
             const std::wstring text =
-                u8 != t.tagsU8.end() ? Wide(u8->second, CP_UTF8) : Wide(tag->second);
+                u8 != t.tagsU8.end() ? Wide(u8->second, CP_UTF8) : Wide(tag->second, CP_ACP);
             lstrcpynW(info->ret, text.c_str(), static_cast<int>(info->retlen));
             return 1;
         }
