@@ -35,8 +35,36 @@ using TDllGetVersion = HRESULT(CALLBACK*)(TDllVersionInfo*);
 // last byte: the tooltip then ends with whole lines.
 constexpr size_t LineCutReach = 32;
 
-PNOTIFYICONDATAA IconRecord() {
-    return reinterpret_cast<PNOTIFYICONDATAA>(&ps.TrayIcon);
+// The tooltip exactly as the last update built it; the record holds what the code page has of it.
+std::wstring tipW;
+
+// The record in the shell's Unicode form, as the shell is handed it.
+NOTIFYICONDATAW WideRecord() {
+    const TNOTIFYICONDATA2& a = ps.TrayIcon;
+    NOTIFYICONDATAW w{};
+    w.cbSize = a.cbSize == NOTIFYICONDATA_FULL_SIZE   ? NOTIFYICONDATAW_FULL_SIZE
+               : a.cbSize == NOTIFYICONDATA_V2_SIZE_L ? NOTIFYICONDATAW_V2_SIZE_L
+                                                      : NOTIFYICONDATAW_V1_SIZE_L;
+    w.hWnd = a.Wnd;
+    w.uID = a.uID;
+    w.uFlags = a.uFlags;
+    w.uCallbackMessage = a.uCallbackMessage;
+    w.hIcon = a.hIcon;
+    // The oldest form ends after 64 characters: its tooltip is cut to fit, terminated.
+    const size_t room = w.cbSize == NOTIFYICONDATAW_V1_SIZE_L ? 63 : std::size(w.szTip) - 1;
+    tipW.copy(w.szTip, room);
+    return w;
+}
+
+BOOL NotifyShell(DWORD message) {
+    NOTIFYICONDATAW record = WideRecord();
+    return Desktop.Shell_NotifyIconW(message, &record);
+}
+
+// Both forms of the tooltip from the track's UTF-8 text.
+void SetToolTip(const std::string& utf8) {
+    SetToolTipText(AnsiFromUtf8(utf8));
+    tipW = TrayTipW(utf8);
 }
 
 // How many bytes of text go into the tooltip field: all of a short text; of a longer one as many
@@ -80,6 +108,17 @@ uint32_t GetShellVer() {
     return shell32_ver;
 }
 
+std::wstring TrayTipW(const std::string& utf8) {
+    const std::wstring w = WideOf(utf8);
+    if (w.size() <= TrayTipMax) return w;
+    size_t cut = TrayTipMax;
+    if (cut > 0 && w[cut - 1] >= 0xD800 && w[cut - 1] <= 0xDBFF) --cut; // a pair stays whole
+    for (size_t i = cut; i > 0 && cut - i < LineCutReach; --i)
+        if (w[i - 1] == L'\r' && w[i] == L'\n') return w.substr(0, i - 1);
+    if (cut > 0 && w[cut - 1] == L'\r' && w[cut] == L'\n') --cut;
+    return w.substr(0, cut);
+}
+
 void SetToolTipText(const std::string& text) {
     char* tip = ps.TrayIcon.szTip;
     std::memset(tip, 0, sizeof ps.TrayIcon.szTip);
@@ -98,13 +137,13 @@ void do_icons() {
             icon.cbSize = NOTIFYICONDATA_V1_SIZE_L;
         icon.Wnd = plugin.hwndParent;
         icon.uID = IDC_TRAYICON;
-        Desktop.Shell_NotifyIconA(NIM_DELETE, IconRecord());
+        NotifyShell(NIM_DELETE);
         if (!GetControlValueB(IDC_Enable) || !GetControlValueB(IDC_SetTray)) return;
         icon.uFlags = NIF_ICON | NIF_TIP | NIF_MESSAGE;
         icon.uCallbackMessage = dwTRAY_MSG;
         icon.hIcon = LoadIconA(plugin.hDllInstance, "MAINICON");
-        SetToolTipText(AnsiFromUtf8(StringCPP2String(ps.Tray)));
-        Desktop.Shell_NotifyIconA(NIM_ADD, IconRecord());
+        SetToolTip(StringCPP2String(ps.Tray));
+        NotifyShell(NIM_ADD);
         // From now on every modification changes the tooltip only.
         icon.uFlags = NIF_TIP;
     } catch (...) {
@@ -127,7 +166,7 @@ void OnTaskbarCreated() {
             return; // never added: nothing to restore
         // The record still holds the current tooltip; nothing is removed first, the icon is gone.
         icon.uFlags = NIF_ICON | NIF_TIP | NIF_MESSAGE;
-        Desktop.Shell_NotifyIconA(NIM_ADD, IconRecord());
+        NotifyShell(NIM_ADD);
         icon.uFlags = NIF_TIP;
     } catch (...) {
     }
@@ -144,7 +183,6 @@ void OnTrayMessage(LPARAM lParam) {
 
 void RefreshTrayTip() {
     if (!GetControlValueB(IDC_SetTray)) return;
-    // The icon record is the shell's ANSI one: the track's text as the code page has it.
-    SetToolTipText(AnsiFromUtf8(ps.Tray));
-    Desktop.Shell_NotifyIconA(NIM_MODIFY, IconRecord());
+    SetToolTip(ps.Tray);
+    NotifyShell(NIM_MODIFY);
 }

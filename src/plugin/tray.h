@@ -2,6 +2,7 @@
 // update, a right click opens Winamp's main menu, a left click brings Winamp forward.
 #pragma once
 #include <windows.h>
+#include <shellapi.h>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -26,6 +27,16 @@ static_assert(NOTIFYICONDATA_FULL_SIZE == 504 && NOTIFYICONDATA_V2_SIZE_L == 488
 
 // The tooltip field holds this many bytes of text before its terminating NUL.
 inline constexpr size_t TrayTipMax = sizeof(TNOTIFYICONDATA2::szTip) - 1;
+
+// The shell is handed the same record in its Unicode form, so that the tooltip shows the track as
+// Winamp names it: the three sizes of that form, chosen as the record's own size says.
+inline constexpr DWORD NOTIFYICONDATAW_V2_SIZE_L = offsetof(NOTIFYICONDATAW, guidItem);
+inline constexpr DWORD NOTIFYICONDATAW_FULL_SIZE = NOTIFYICONDATAW_V2_SIZE_L + sizeof(GUID);
+inline constexpr DWORD NOTIFYICONDATAW_V1_SIZE_L =
+    offsetof(NOTIFYICONDATAW, szTip) + 64 * sizeof(WCHAR);
+// The tooltip of a UTF-8 text in that form: cut as the ANSI one is, in characters, never
+// between the two halves of a surrogate pair.
+std::wstring TrayTipW(const std::string& utf8);
 
 // How the shell's version is asked for. Tests put in a shell that reports another version (or
 // none); the plugin uses the real shell32.dll and GetProcAddress.

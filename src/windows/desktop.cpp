@@ -18,8 +18,8 @@ BOOL WINAPI CallSetForegroundWindow(HWND h) {
 HWND WINAPI CallGetForegroundWindow() {
     return ::GetForegroundWindow();
 }
-BOOL WINAPI CallShellNotifyIcon(DWORD m, PNOTIFYICONDATAA d) {
-    return ::Shell_NotifyIconA(m, d);
+BOOL WINAPI CallShellNotifyIcon(DWORD m, PNOTIFYICONDATAW d) {
+    return ::Shell_NotifyIconW(m, d);
 }
 BOOL WINAPI CallTrackPopupMenu(HMENU m, UINT f, int x, int y, int r, HWND h, const RECT* rc) {
     return ::TrackPopupMenu(m, f, x, y, r, h, rc);

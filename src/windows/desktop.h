@@ -11,7 +11,7 @@ struct TDesktopCalls {
     void(WINAPI* mouse_event)(DWORD, DWORD, DWORD, DWORD, ULONG_PTR);
     BOOL(WINAPI* SetForegroundWindow)(HWND);
     HWND(WINAPI* GetForegroundWindow)();
-    BOOL(WINAPI* Shell_NotifyIconA)(DWORD, PNOTIFYICONDATAA);
+    BOOL(WINAPI* Shell_NotifyIconW)(DWORD, PNOTIFYICONDATAW);
     BOOL(WINAPI* TrackPopupMenu)(HMENU, UINT, int, int, int, HWND, const RECT*);
 };
 

@@ -32,11 +32,11 @@ struct ExtendedFileInfoW {
 
 Player* current = nullptr;
 PluginImportCounts counts;
-char lastTip[129] = {};
+std::wstring lastTip;
 
 using LocalAllocFn = HLOCAL(WINAPI*)(UINT, SIZE_T);
 using LocalFreeFn = HLOCAL(WINAPI*)(HLOCAL);
-using NotifyFn = BOOL(WINAPI*)(DWORD, PNOTIFYICONDATAA);
+using NotifyFn = BOOL(WINAPI*)(DWORD, PNOTIFYICONDATAW);
 LocalAllocFn realLocalAlloc = nullptr;
 LocalFreeFn realLocalFree = nullptr;
 NotifyFn realNotify = nullptr;
@@ -52,13 +52,12 @@ HLOCAL WINAPI CountingLocalFree(HLOCAL h) {
     if (h) ++counts.localFree;
     return realLocalFree(h);
 }
-BOOL WINAPI RecordingNotify(DWORD message, PNOTIFYICONDATAA data) {
+BOOL WINAPI RecordingNotify(DWORD message, PNOTIFYICONDATAW data) {
     if (message == NIM_ADD) ++counts.iconsAdded;
     if (message == NIM_DELETE) ++counts.iconsDeleted;
     if (message == NIM_MODIFY) ++counts.iconsModified;
     if (data && (message == NIM_ADD || message == NIM_MODIFY) && (data->uFlags & NIF_TIP)) {
-        memcpy(lastTip, data->szTip, 128);
-        lastTip[128] = 0;
+        lastTip.assign(data->szTip, wcsnlen(data->szTip, std::size(data->szTip)));
     }
     return realNotify(message, data);
 }
@@ -141,10 +140,10 @@ bool Player::Load(const std::string& dllPath) {
     dll_ = LoadLibraryA(dllPath.c_str());
     if (!dll_) return false;
     counts = {};
-    lastTip[0] = 0;
+    lastTip.clear();
     PatchImport(dll_, "KERNEL32.dll", "LocalAlloc", &CountingLocalAlloc, realLocalAlloc);
     PatchImport(dll_, "KERNEL32.dll", "LocalFree", &CountingLocalFree, realLocalFree);
-    PatchImport(dll_, "SHELL32.dll", "Shell_NotifyIconA", &RecordingNotify, realNotify);
+    PatchImport(dll_, "SHELL32.dll", "Shell_NotifyIconW", &RecordingNotify, realNotify);
     PatchImport(dll_, "KERNEL32.dll", "OutputDebugStringA", &RecordingDebug, realDebug);
     if (clockSlowness > 1.0) {
         stretchBase = GetTickCount();
@@ -205,7 +204,10 @@ void Player::PlayAndSettle(size_t index, int delay) {
 }
 
 std::string Player::TrayTip() const {
-    return lastTip;
+    return Narrow(lastTip, CP_ACP);
+}
+std::string Player::TrayTipU8() const {
+    return Narrow(lastTip, CP_UTF8);
 }
 const PluginImportCounts& Player::imports() const {
     return counts;

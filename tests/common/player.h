@@ -54,7 +54,9 @@ class Player {
 
     HWND window() const { return hwnd_; }
     HMODULE module() const { return dll_; }
+    // The tooltip the shell was last given, in the ANSI code page, and exactly in UTF-8.
     std::string TrayTip() const;
+    std::string TrayTipU8() const;
     const PluginImportCounts& imports() const;
 
     // What a message sent to the window asks of the player, as Winamp reacts to it: WM_ENDSESSION

@@ -10,7 +10,7 @@
 namespace {
 // The real tray is left alone: under Wine every icon added and removed costs seconds, and tests
 // that look at the tray record the calls themselves.
-BOOL WINAPI QuietTray(DWORD, PNOTIFYICONDATAA) {
+BOOL WINAPI QuietTray(DWORD, PNOTIFYICONDATAW) {
     return TRUE;
 }
 } // namespace
@@ -18,7 +18,7 @@ BOOL WINAPI QuietTray(DWORD, PNOTIFYICONDATAA) {
 void PluginTest::SetUp() {
     LoadTimeInit();
     Desktop = RealDesktop();
-    Desktop.Shell_NotifyIconA = &QuietTray;
+    Desktop.Shell_NotifyIconW = &QuietTray;
     plugin.hDllInstance = GetModuleHandleA(nullptr);
     ini = IniFileName();
     DeleteOwnFiles();

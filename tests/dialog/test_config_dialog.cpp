@@ -19,7 +19,7 @@ namespace {
 using Items = std::vector<std::string>;
 
 std::vector<DWORD> trayCalls;
-BOOL WINAPI RecShellNotify(DWORD message, PNOTIFYICONDATAA) {
+BOOL WINAPI RecShellNotify(DWORD message, PNOTIFYICONDATAW) {
     trayCalls.push_back(message);
     return TRUE;
 }
@@ -31,7 +31,7 @@ class DialogTest : public PluginTest {
     void SetUp() override {
         PluginTest::SetUp();
         plugin.hwndParent = host.hwnd();
-        Desktop.Shell_NotifyIconA = &RecShellNotify;
+        Desktop.Shell_NotifyIconW = &RecShellNotify;
         trayCalls.clear();
     }
     void TearDown() override {

@@ -404,3 +404,26 @@ TEST_P(UnicodeClientsTest, TheUsersOwnStatusesComeBackExactly) {
 INSTANTIATE_TEST_SUITE_P(Ends, UnicodeClientsTest, ::testing::Bool(), [](const auto& info) {
     return std::string(info.param ? "WinampKilled" : "Quit");
 });
+
+// A track Winamp names outside the code page: exact in a Unicode client and in the tray's
+// tooltip; in an ANSI client what the code page makes of it.
+TEST_F(ScenarioTest, ATrackNamedOutsideTheCodePageReachesEachWindowInItsOwnForm) {
+    Preset("SetTray", "1");
+    FakeClientProcess unicode, ansi;
+    ASSERT_TRUE(unicode.running() && ansi.running());
+    unicode.Qip("q1", "unicode");
+    ansi.Rnq("r1");
+    slowness = MachineSlowness(ansi);
+    StartPlayer();
+    PlayerTrack track{"C:\\Music\\Bjork.mp3", "1. Bjork - Joga", {{"ARTIST", "Bjork"}}};
+    track.titleU8 = U8(u8"1. Björk – Jóga 日本");
+    track.tagsU8 = {{"ARTIST", U8(u8"Björk")}, {"TITLE", U8(u8"Jóga 日本")}};
+    player->playlist = {track};
+    player->PlayAndSettle(0, 3);
+    const std::string shown = U8(u8"pic=11|status=Björk - Jóga 日本|long=1. Björk – Jóga 日本");
+    EXPECT_EQ(shown, unicode.State("q1.form").confirmedU8);
+    EXPECT_EQ(Recode(Recode(shown, CP_UTF8, CP_ACP), CP_ACP, CP_UTF8),
+              ansi.State("r1.form").confirmedU8);
+    const std::string tip = U8(u8"Файл: Bjork\r\nИсполнитель: Björk\r\nНазвание: Jóga 日本");
+    EXPECT_EQ(tip, player->TrayTipU8());
+}

@@ -25,15 +25,15 @@ struct DesktopCall {
 };
 struct Recorded {
     std::vector<DesktopCall> calls;
-    std::vector<TNOTIFYICONDATA2> icons; // the record as each Shell_NotifyIconA saw it
+    std::vector<NOTIFYICONDATAW> icons; // the record as each Shell_NotifyIconW saw it
 };
 Recorded rec;
 constexpr POINT CursorAt{321, 654};
 
-BOOL WINAPI RecShellNotify(DWORD message, PNOTIFYICONDATAA data) {
+BOOL WINAPI RecShellNotify(DWORD message, PNOTIFYICONDATAW data) {
     rec.calls.push_back({ShellNotify, message});
-    TNOTIFYICONDATA2 copy;
-    std::memcpy(&copy, data, sizeof copy);
+    NOTIFYICONDATAW copy{};
+    std::memcpy(&copy, data, std::min<size_t>(data->cbSize, sizeof copy)); // what the shell reads
     rec.icons.push_back(copy);
     return TRUE;
 }
@@ -91,7 +91,7 @@ class TrayTest : public PluginTest {
         versionCalls = 0;
         shell32_ver = 400;
         ShellVersionSource = {"shell32.dll", &FakeGetProcAddress};
-        Desktop.Shell_NotifyIconA = &RecShellNotify;
+        Desktop.Shell_NotifyIconW = &RecShellNotify;
         Desktop.GetCursorPos = &RecGetCursorPos;
         Desktop.SetForegroundWindow = &RecSetForeground;
         Desktop.TrackPopupMenu = &RecTrackPopupMenu;
@@ -104,8 +104,13 @@ class TrayTest : public PluginTest {
         PluginTest::TearDown();
     }
     UINT_PTR Host() const { return reinterpret_cast<UINT_PTR>(host.hwnd()); }
+    // The ANSI record the plugin keeps, and the Unicode one the shell is given (as UTF-8).
     static std::string Tip(const TNOTIFYICONDATA2& icon) {
         return std::string(icon.szTip, strnlen(icon.szTip, sizeof icon.szTip));
+    }
+    static std::string Tip(const NOTIFYICONDATAW& icon) {
+        return Narrow(std::wstring(icon.szTip, wcsnlen(icon.szTip, std::size(icon.szTip))),
+                      CP_UTF8);
     }
     FakeWinamp host;
 };
@@ -149,8 +154,18 @@ TEST_F(TrayTest, RecordSizeFollowsTheShellVersion) {
         do_icons();
         EXPECT_EQ(c.version, shell32_ver);
         ASSERT_FALSE(rec.icons.empty());
-        EXPECT_EQ(c.size, rec.icons[0].cbSize);
+        EXPECT_EQ(c.size, ps.TrayIcon.cbSize);
+        // The shell gets the Unicode form of the same size.
+        const DWORD wide = c.size == NOTIFYICONDATA_FULL_SIZE   ? NOTIFYICONDATAW_FULL_SIZE
+                           : c.size == NOTIFYICONDATA_V2_SIZE_L ? NOTIFYICONDATAW_V2_SIZE_L
+                                                                : NOTIFYICONDATAW_V1_SIZE_L;
+        EXPECT_EQ(wide, rec.icons[0].cbSize);
     }
+#ifndef _WIN64
+    EXPECT_EQ(952u, NOTIFYICONDATAW_FULL_SIZE);
+    EXPECT_EQ(936u, NOTIFYICONDATAW_V2_SIZE_L);
+    EXPECT_EQ(152u, NOTIFYICONDATAW_V1_SIZE_L);
+#endif
 #ifndef _WIN64
     EXPECT_EQ(504u, NOTIFYICONDATA_FULL_SIZE);
     EXPECT_EQ(488u, NOTIFYICONDATA_V2_SIZE_L);
@@ -171,7 +186,7 @@ TEST_F(TrayTest, TheVersionIsAskedForEachComparisonAndAFailureKeepsTheLastReadin
     rec = {};
     do_icons();
     EXPECT_EQ(500u, shell32_ver);
-    EXPECT_EQ(NOTIFYICONDATA_V2_SIZE_L, rec.icons[0].cbSize);
+    EXPECT_EQ(NOTIFYICONDATAW_V2_SIZE_L, rec.icons[0].cbSize);
     ShellVersionSource.library = "no_such_shell_library.dll";
     EXPECT_EQ(500u, GetShellVer());
 }
@@ -185,16 +200,16 @@ TEST_F(TrayTest, EnabledWithTrayRemovesThenAddsTheIcon) {
     ps.Tray = U8(u8"Файл: C:\\a.mp3\\nИсполнитель: Кино\\nНазвание: Звезда");
     do_icons();
     ExpectCalls({{ShellNotify, NIM_DELETE}, {ShellNotify, NIM_ADD}});
-    const TNOTIFYICONDATA2& del = rec.icons[0];
-    EXPECT_EQ(host.hwnd(), del.Wnd);
+    const NOTIFYICONDATAW& del = rec.icons[0];
+    EXPECT_EQ(host.hwnd(), del.hWnd);
     EXPECT_EQ(1000u, del.uID);
-    const TNOTIFYICONDATA2& add = rec.icons[1];
-    EXPECT_EQ(host.hwnd(), add.Wnd);
+    const NOTIFYICONDATAW& add = rec.icons[1];
+    EXPECT_EQ(host.hwnd(), add.hWnd);
     EXPECT_EQ(1000u, add.uID);
     EXPECT_EQ(static_cast<UINT>(NIF_ICON | NIF_TIP | NIF_MESSAGE), add.uFlags);
     EXPECT_EQ(3732u, add.uCallbackMessage);
     EXPECT_NE(nullptr, add.hIcon); // MAINICON of the module's resources
-    EXPECT_EQ("Файл: C:\\a.mp3\r\nИсполнитель: Кино\r\nНазвание: Звезда", Tip(add));
+    EXPECT_EQ(U8(u8"Файл: C:\\a.mp3\r\nИсполнитель: Кино\r\nНазвание: Звезда"), Tip(add));
     // Later modifications change the tooltip only.
     EXPECT_EQ(static_cast<UINT>(NIF_TIP), ps.TrayIcon.uFlags);
 }
@@ -234,7 +249,7 @@ TEST_F(TrayTest, TheRefreshPutsTheUpdatedTextAsBuilt) {
     RefreshTrayTip();
     ExpectCalls({{ShellNotify, NIM_MODIFY}});
     EXPECT_EQ(static_cast<UINT>(NIF_TIP), rec.icons[0].uFlags);
-    EXPECT_EQ("Кино - Звезда\r\nliteral \\n stays", Tip(rec.icons[0]));
+    EXPECT_EQ(U8(u8"Кино - Звезда\r\nliteral \\n stays"), Tip(rec.icons[0]));
 }
 
 TEST_F(TrayTest, LongTextsAreCutInsideTheFieldAndNeverInsideALineBreak) {
@@ -309,7 +324,7 @@ TEST_F(TrayTest, TaskbarCreatedAddsTheIconAgainWithItsTooltip) {
     SendMessageA(host.hwnd(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
     ExpectCalls({{ShellNotify, NIM_ADD}});
     ASSERT_EQ(1u, rec.icons.size());
-    EXPECT_EQ("Кино - Группа крови", Tip(rec.icons[0]));
+    EXPECT_EQ(U8(u8"Кино - Группа крови"), Tip(rec.icons[0]));
     EXPECT_EQ(UINT{NIF_ICON | NIF_TIP | NIF_MESSAGE}, rec.icons[0].uFlags);
     EXPECT_EQ(dwTRAY_MSG, rec.icons[0].uCallbackMessage);
 
@@ -319,4 +334,23 @@ TEST_F(TrayTest, TaskbarCreatedAddsTheIconAgainWithItsTooltip) {
     SendMessageA(host.hwnd(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
     ExpectCalls({});
     quit();
+}
+
+// The tooltip the shell is given: the track exactly, cut in characters as the ANSI one is in
+// bytes, never between the halves of a surrogate pair.
+TEST_F(TrayTest, TheUnicodeTooltipIsCutInWholeCharacters) {
+    const std::wstring note = L"\U0001F3B5"; // one character, two UTF-16 units
+    const struct {
+        const char* what;
+        std::wstring text, tip;
+    } cases[] = {
+        {"short", L"Bj\u00f6rk \u65e5\u672c", L"Bj\u00f6rk \u65e5\u672c"},
+        {"127 characters", std::wstring(127, L'\u65e5'), std::wstring(127, L'\u65e5')},
+        {"longer", std::wstring(200, L'\u266b'), std::wstring(127, L'\u266b')},
+        {"a pair across the end", std::wstring(126, L'x') + note, std::wstring(126, L'x')},
+        {"a line break nearby", std::wstring(100, L'a') + L"\r\n" + std::wstring(50, L'b'),
+         std::wstring(100, L'a')},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.tip, TrayTipW(Narrow(c.text, CP_UTF8))) << c.what;
 }

@@ -13,7 +13,7 @@
 #include "windows/desktop.h"
 
 namespace {
-BOOL WINAPI NoTray(DWORD, PNOTIFYICONDATAA) {
+BOOL WINAPI NoTray(DWORD, PNOTIFYICONDATAW) {
     return TRUE;
 }
 
@@ -74,7 +74,7 @@ int main(int argc, char** argv) {
     }
     LoadTimeInit();
     plugin.hDllInstance = GetModuleHandleA(nullptr); // the dialog is linked into this program
-    Desktop.Shell_NotifyIconA = &NoTray;
+    Desktop.Shell_NotifyIconW = &NoTray;
     ps = defPS;
     HWND dlg = CreateDialogParamA(plugin.hDllInstance, "#101", nullptr, &ConfigProc, 0);
     if (!dlg) {
