@@ -94,7 +94,7 @@ lumtra_ensure_wine() {
     fi
     [[ -n ${LUMTRA_WINE_SYSTEM:-} ]] && return 0
     local root=$LUMTRA_WINE_CHROOT
-    [[ -f $root/.lumtra-ready ]] && return 0
+    [[ -f $root/.lumtra-ready ]] && { lumtra_ensure_wine_locale; return; }
     lumtra_need_root || return 1
     if [[ -e $root ]]; then
         echo "The Wine 10 root $root was left half-made (an interrupted first run?); making it again."
@@ -130,6 +130,32 @@ lumtra_ensure_wine() {
     [[ $rc == 0 ]] || { echo "installing Wine 10 in the root failed; see $LUMTRA_WINE_DIR/wine-install.log" >&2; return 1; }
     lumtra_sudo touch "$root/.lumtra-ready"
     echo "Wine 10 root ready in $((SECONDS - t0)) s."
+    lumtra_ensure_wine_locale
+}
+
+# The Russian UTF-8 locale inside the root, once. Wine takes the code page of Windows programs
+# (1251) from LC_ALL's name alone, but converts file names with the real locale: without it a file
+# named in any alphabet but ASCII cannot be made. A root made before this step gets it added.
+lumtra_ensure_wine_locale() {
+    local root=$LUMTRA_WINE_CHROOT
+    [[ -f $root/.lumtra-locale ]] && return 0
+    lumtra_need_root || return 1
+    echo "Adding the ru_RU.UTF-8 locale to the Wine root (once)..."
+    lumtra_sudo mount -t proc proc "$root/proc" &&
+        lumtra_sudo chroot "$root" /bin/sh -ec '
+            export DEBIAN_FRONTEND=noninteractive
+            apt-get update -q
+            apt-get install -y -q --no-install-recommends locales
+            echo "ru_RU.UTF-8 UTF-8" >/etc/locale.gen
+            locale-gen
+            apt-get clean
+            locale -a | grep -qi "^ru_RU.utf8$"' \
+            >"$LUMTRA_WINE_DIR/locale-install.log" 2>&1
+    local rc=$?
+    lumtra_sudo umount "$root/proc" 2>/dev/null
+    [[ $rc == 0 ]] || { echo "adding the locale to the root failed; see $LUMTRA_WINE_DIR/locale-install.log" >&2; return 1; }
+    # A new ready mark: an emulated machine copied from the root before is made again.
+    lumtra_sudo touch "$root/.lumtra-locale" "$root/.lumtra-ready"
 }
 
 # The mounts the root needs for one run: processes, devices, the display's sockets and this

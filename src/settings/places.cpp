@@ -10,6 +10,7 @@
 #include "settings/settings.h"
 #include "support/file_text.h"
 #include "support/supportLumtra.h"
+#include "support/unicode.h"
 
 namespace {
 // The per-user folder and, first, the folders that lead to it, in the order they are made.
@@ -23,27 +24,35 @@ std::string WithoutTrailingSlash(std::string path) {
     return path;
 }
 
+// Every path here is UTF-8, used by its wide name.
 bool IsFolder(const std::string& path) {
-    const DWORD a = GetFileAttributesA(path.c_str());
+    const DWORD a = GetFileAttributesW(WideOf(path).c_str());
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// The host's folder for plugin files, or empty.
+// The host's folder for plugin files, or empty: asked in Unicode where the host offers it.
 std::string HostPluginsFolder() {
     if (defPS.WinampVer < HostIniDirectoryVersion || !plugin.hwndParent) return {};
     std::string folder;
-    if (!CopyHostString(reinterpret_cast<const char*>(HostQuery(IPC_GETINIDIRECTORY)), MAX_PATH,
-                        folder))
+    std::wstring wide;
+    if (defPS.WinampVer >= HostIniDirectoryWVersion &&
+        CopyHostString(reinterpret_cast<const wchar_t*>(HostQuery(IPC_GETINIDIRECTORYW)), MAX_PATH,
+                       wide))
+        folder = Utf8Of(wide);
+    else if (CopyHostString(reinterpret_cast<const char*>(HostQuery(IPC_GETINIDIRECTORY)), MAX_PATH,
+                            folder))
+        folder = Utf8FromAnsi(folder);
+    else
         return {};
     folder = WithoutTrailingSlash(folder);
     return !folder.empty() && IsFolder(folder) ? folder : std::string();
 }
 
 std::string AppDataFolder() {
-    char path[MAX_PATH] = {};
-    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path)))
+    wchar_t path[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path)))
         return {};
-    const std::string folder = WithoutTrailingSlash(path);
+    const std::string folder = WithoutTrailingSlash(Utf8Of(path, wcsnlen(path, MAX_PATH)));
     return IsFolder(folder) ? folder : std::string();
 }
 
@@ -54,11 +63,11 @@ std::string FileNameOf(const std::string& path) {
 
 void MakeFolders(const std::vector<std::string>& folders) {
     for (const std::string& f : folders)
-        CreateDirectoryA(f.c_str(), nullptr); // an existing one answers "already there"
+        CreateDirectoryW(WideOf(f).c_str(), nullptr); // an existing one answers "already there"
 }
 
 bool Exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesW(WideOf(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 } // namespace
@@ -85,8 +94,8 @@ TFilePlaces PlacesOf(const std::string& ending) {
     TFilePlaces p{library + ending, {}, {}};
     if (!userFolders.empty()) {
         const std::string user = userFolders.back() + "\\" + FileNameOf(library) + ending;
-        // Too long for the ANSI file functions, or the same file after all: no second place.
-        if (user.size() < MAX_PATH && sStrCompareText(user, p.library) != 0) {
+        // Too long for the file functions, or the same file after all: no second place.
+        if (WideOf(user).size() < MAX_PATH && !SameTextU(user, p.library)) {
             p.user = user;
             p.userFolders = userFolders;
         }
@@ -103,7 +112,7 @@ TPlacedWrite WritePlaced(const TFilePlaces& places, const std::string& text, boo
     if (!error) {
         // A per-user file left from a time the library's folder could not be written would be
         // read at the next start instead: it goes, or, when it cannot, it is kept the same.
-        if (places.user.empty() || !Exists(places.user) || DeleteFileA(places.user.c_str()))
+        if (places.user.empty() || !Exists(places.user) || DeleteFileW(WideOf(places.user).c_str()))
             return {places.library, {}};
         const DWORD userError = WriteWholeFile(places.user, text, durable);
         if (!userError) return {places.library, {}};
@@ -121,5 +130,6 @@ std::string FileFailure(const std::string& path, DWORD error) {
     const DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                                    nullptr, error, 0, reason, sizeof reason, nullptr);
     const std::string text = Trim(std::string(reason, n));
-    return path + ": " + (text.empty() ? "error " + std::to_string(error) : text);
+    // Said to the user in the code page's text, as every message of the plugin.
+    return AnsiFromUtf8(path) + ": " + (text.empty() ? "error " + std::to_string(error) : text);
 }

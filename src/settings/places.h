@@ -11,6 +11,8 @@
 
 // The host's version from which it answers the request for its settings folder.
 inline constexpr int32_t HostIniDirectoryVersion = 0x2900;
+// From this one on the same folder is asked in Unicode.
+inline constexpr int32_t HostIniDirectoryWVersion = 0x5058;
 
 // Works out the per-user folder for this run: asked of the host (Winamp's thread), checked, else
 // the application-data one. Before it is first called the application-data folder is used.

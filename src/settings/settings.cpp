@@ -6,6 +6,7 @@
 #include "support/file_text.h"
 #include "support/owners.h"
 #include "support/supportLumtra.h"
+#include "support/unicode.h"
 
 #include <vector>
 
@@ -60,11 +61,15 @@ std::string IniQuote(const std::string& v) {
 
 std::string ReadKey(const std::string& section, const std::string& key, const char* def, int limit,
                     const std::string& file) {
-    LocalBuffer b(static_cast<size_t>(limit));
+    // By the file's wide name; the file's text is the code page's, as the ANSI function reads it.
+    const size_t count = static_cast<size_t>(limit);
+    LocalBuffer b(count * sizeof(wchar_t));
     if (!b) return def;
-    GetPrivateProfileStringA(section.c_str(), key.c_str(), def, b.get(), static_cast<DWORD>(limit),
-                             file.c_str());
-    return std::string(b.get(), strnlen(b.get(), b.size()));
+    auto* text = reinterpret_cast<wchar_t*>(b.get());
+    GetPrivateProfileStringW(WideFromAnsi(section).c_str(), WideFromAnsi(key).c_str(),
+                             WideFromAnsi(def).c_str(), text, static_cast<DWORD>(limit),
+                             WideOf(file).c_str());
+    return AnsiFromWide(std::wstring(text, wcsnlen(text, count)));
 }
 
 // One key, read up to the file's size (at most ValueReadLimit). An absent key yields its default

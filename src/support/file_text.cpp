@@ -1,9 +1,11 @@
 #include "support/file_text.h"
 
+#include "support/unicode.h"
+
 bool ReadWholeFile(const std::string& path, std::string& text, DWORD limit) {
     text.clear();
-    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE f = CreateFileW(WideOf(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (f == INVALID_HANDLE_VALUE) return false;
     const DWORD size = GetFileSize(f, nullptr);
     if (size != INVALID_FILE_SIZE && size <= limit) {
@@ -17,8 +19,8 @@ bool ReadWholeFile(const std::string& path, std::string& text, DWORD limit) {
 }
 
 DWORD WriteWholeFile(const std::string& path, const std::string& text, bool durable) {
-    const std::string temp = path + ".new";
-    HANDLE h = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    const std::wstring target = WideOf(path), temp = target + L".new";
+    HANDLE h = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return GetLastError();
     DWORD written = 0, error = 0;
@@ -27,7 +29,7 @@ DWORD WriteWholeFile(const std::string& path, const std::string& text, bool dura
         error = GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
     CloseHandle(h);
     const DWORD flags = MOVEFILE_REPLACE_EXISTING | (durable ? MOVEFILE_WRITE_THROUGH : 0);
-    if (!error && !MoveFileExA(temp.c_str(), path.c_str(), flags)) error = GetLastError();
-    if (error) DeleteFileA(temp.c_str());
+    if (!error && !MoveFileExW(temp.c_str(), target.c_str(), flags)) error = GetLastError();
+    if (error) DeleteFileW(temp.c_str());
     return error;
 }

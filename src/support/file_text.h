@@ -1,4 +1,6 @@
-// Files read and written whole: the settings and the journal of stored statuses.
+// Files read and written whole: the settings and the journal of stored statuses. Paths are UTF-8
+// and are opened by their wide names, so that a folder the ANSI code page cannot spell (a user
+// profile named in another alphabet) can be used.
 #pragma once
 #include <windows.h>
 #include <string>

@@ -1,5 +1,7 @@
 #include "support/supportLumtra.h"
 
+#include "support/unicode.h"
+
 #include <algorithm>
 #include <climits>
 #include <cstring>
@@ -158,14 +160,14 @@ int32_t StrToIntDef(const std::string& S, int32_t Default) {
 }
 
 std::string GetModuleName(HMODULE module) {
-    char buffer[MAX_PATH + 1] = {};
-    const DWORD n = GetModuleFileNameA(module, buffer, sizeof buffer);
-    return std::string(buffer, std::min<DWORD>(n, MAX_PATH + 1));
+    std::wstring buffer(MAX_PATH + 1, L'\0');
+    const DWORD n = GetModuleFileNameW(module, buffer.data(), static_cast<DWORD>(buffer.size()));
+    return Utf8Of(buffer.data(), std::min<size_t>(n, buffer.size()));
 }
 
 int32_t GetFileSizeLOW(const std::string& FileName) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExA(FileName.c_str(), GetFileExInfoStandard, &data)) data = {};
+    if (!GetFileAttributesExW(WideOf(FileName).c_str(), GetFileExInfoStandard, &data)) data = {};
     return static_cast<int32_t>(data.nFileSizeLow);
 }
 

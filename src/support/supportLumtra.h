@@ -40,6 +40,7 @@ std::string ReverseString(const std::string& s);
 std::string LeftStr(const std::string& s, int count);
 std::string MidStr(const std::string& s, int start, int count);
 int32_t StrToIntDef(const std::string& S, int32_t Default);
+// A module's path, and a file's size, by UTF-8 paths (the wide names underneath).
 std::string GetModuleName(HMODULE module);
 int32_t GetFileSizeLOW(const std::string& FileName);
 inline std::string ifthen(bool f, const std::string& a, const std::string& b) {

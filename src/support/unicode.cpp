@@ -28,16 +28,6 @@ bool IsLow(wchar_t c) {
     return c >= 0xDC00 && c <= 0xDFFF;
 }
 
-std::wstring WideFromAnsi(const std::string& ansi) {
-    if (ansi.empty()) return {};
-    const int n =
-        MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
-    std::wstring w(n > 0 ? static_cast<size_t>(n) : 0, L'\0');
-    if (n > 0)
-        MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), w.data(), n);
-    return w;
-}
-
 std::wstring Upper(const std::wstring& w) {
     if (w.empty()) return w;
     std::wstring r(w.size(), L'\0');
@@ -104,12 +94,25 @@ std::wstring WideOf(const std::string& utf8) {
     return out;
 }
 
+std::wstring WideFromAnsi(const std::string& ansi) {
+    if (ansi.empty()) return {};
+    const int n =
+        MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+    std::wstring w(n > 0 ? static_cast<size_t>(n) : 0, L'\0');
+    if (n > 0)
+        MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), w.data(), n);
+    return w;
+}
+
 std::string Utf8FromAnsi(const std::string& ansi) {
     return Utf8Of(WideFromAnsi(ansi));
 }
 
 std::string AnsiFromUtf8(const std::string& utf8) {
-    const std::wstring w = WideOf(utf8);
+    return AnsiFromWide(WideOf(utf8));
+}
+
+std::string AnsiFromWide(const std::wstring& w) {
     if (w.empty()) return {};
     const int n = WideCharToMultiByte(CP_ACP, 0, w.data(), static_cast<int>(w.size()), nullptr, 0,
                                       nullptr, nullptr);

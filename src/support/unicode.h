@@ -17,6 +17,9 @@ std::wstring WideOf(const std::string& utf8);
 // system's own conversion makes of them (as when an ANSI window is sent a Unicode text).
 std::string Utf8FromAnsi(const std::string& ansi);
 std::string AnsiFromUtf8(const std::string& utf8);
+// The same between the ANSI code page and UTF-16 (the wide functions of the system).
+std::wstring WideFromAnsi(const std::string& ansi);
+std::string AnsiFromWide(const std::wstring& wide);
 
 // Whether two texts are the same when case is ignored, by the user's locale, for every alphabet.
 // Exact otherwise: no character counts as nothing (a comparison by sort weight would take

@@ -14,7 +14,7 @@ constexpr LPARAM IPC_GETVERSION = 0, IPC_ISPLAYING = 104, IPC_GETOUTPUTTIME = 10
                  IPC_GETLISTPOS = 125, IPC_GETPLAYLISTFILE = 211, IPC_GETPLAYLISTTITLE = 212,
                  IPC_GET_HMENU = 281, IPC_GET_EXTENDED_FILE_INFO = 290, IPC_GETINIDIRECTORY = 335,
                  IPC_PLAYING_FILE = 3003, IPC_GETPLAYLISTTITLEW = 213, IPC_GETPLAYLISTFILEW = 214,
-                 IPC_GET_EXTENDED_FILE_INFOW = 3026;
+                 IPC_GET_EXTENDED_FILE_INFOW = 3026, IPC_GETINIDIRECTORYW = 1335;
 constexpr wchar_t ClassName[] = L"Winamp v1.x";
 
 struct ExtendedFileInfo {
@@ -137,7 +137,7 @@ Player::~Player() {
 }
 
 bool Player::Load(const std::string& dllPath) {
-    dll_ = LoadLibraryA(dllPath.c_str());
+    dll_ = LoadLibraryW(Wide(dllPath, dllPathCodePage).c_str());
     if (!dll_) return false;
     counts = {};
     lastTip.clear();
@@ -274,6 +274,7 @@ LRESULT Player::OnIpc(WPARAM wParam, LPARAM lParam) {
     }
     case IPC_GET_HMENU: return reinterpret_cast<LRESULT>(menu_);
     case IPC_GETINIDIRECTORY: return iniDirectoryAnswer;
+    case IPC_GETINIDIRECTORYW: return iniDirectoryAnswerW;
     case IPC_GET_EXTENDED_FILE_INFO: {
         auto* info = reinterpret_cast<ExtendedFileInfo*>(wParam);
         if (!info || !info->szFileName || !info->szMetadata || !info->szRet) return 0;

@@ -35,7 +35,10 @@ class Player {
     Player& operator=(const Player&) = delete;
 
     // LoadLibrary, winampGetGeneralPurposePlugin, fill window and instance, init.
+    // The path in the ANSI code page, or in UTF-8 with dllPathCodePage set so (a folder named in
+    // an alphabet the code page lacks).
     bool Load(const std::string& dllPath);
+    UINT dllPathCodePage = CP_ACP;
     // Winamp's normal close: its main window goes first, then quit, then FreeLibrary.
     void Close();
     // Opens the plugin's settings, as Winamp's "Configure" does.
@@ -70,7 +73,8 @@ class Player {
     // The answer to the request for the host's settings folder: a pointer to its path, or
     // anything a host may answer (0, 1 for a request it does not know).
     LRESULT iniDirectoryAnswer = 0;
-    int playState = 1; // 1 playing, 3 paused, 0 stopped
+    LRESULT iniDirectoryAnswerW = 0; // IPC_GETINIDIRECTORYW (0: a host that does not know it)
+    int playState = 1;               // 1 playing, 3 paused, 0 stopped
     // Set before Load: the plugin's clock (GetTickCount) runs this many times slower than the
     // real one, which stretches every time budget it measures, as the client tests stretch their
     // limits on a slow machine (see MachineSlowness).

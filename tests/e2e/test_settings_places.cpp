@@ -194,3 +194,56 @@ TEST_F(PlacesTest, OnAFullDiskTheOldFileStaysWholeAndTheUserIsTold) {
     DeleteFileA(ini.c_str());
     DeleteFileA(dll.c_str());
 }
+
+// Folders named in alphabets the ANSI code page lacks (a user profile named in Polish or Greek on
+// a Russian Windows): the library's own folder, and the host's folder for plugin files where the
+// library's cannot be written. The settings and the journal are kept and read back there.
+TEST_F(PlacesTest, FoldersNamedInAnyAlphabetHoldTheSettingsAndTheJournal) {
+    const std::string name = U8(u8"\\Плагины Ωμέγα Łódź");
+    const std::string own = Recode(Writable, CP_ACP, CP_UTF8) + name;
+    const std::string hostOwn = Recode(HostFolder, CP_ACP, CP_UTF8) + name;
+    for (const std::string& folder : {own, hostOwn, hostOwn + "\\Plugins"})
+        CreateDirectoryW(Wide(folder).c_str(), nullptr);
+    ASSERT_TRUE(GetFileAttributesW(Wide(own).c_str()) & FILE_ATTRIBUTE_DIRECTORY)
+        << "Wine cannot make such a folder here (is ru_RU.UTF-8 generated in its root?)";
+    const std::string dll = own + "\\gen_Lumtra.dll";
+    ASSERT_TRUE(CopyFileW(Wide(Dll, CP_ACP).c_str(), Wide(dll).c_str(), FALSE));
+    auto exists = [](const std::string& path) {
+        return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+    };
+    auto remove = [](const std::string& path) { DeleteFileW(Wide(path).c_str()); };
+    // The delay the other tests preset, written by the wide name.
+    const std::wstring ini = Wide(dll + ".ini");
+    WritePrivateProfileStringW(L"Winamp to ICQ client status", L"Lang", L"Russian", ini.c_str());
+    for (const wchar_t* key : {L"DelayV.Value", L"SetTray.Value"})
+        WritePrivateProfileStringW(L"Winamp to ICQ client status_Russian", key,
+                                   key[0] == L'D' ? L"5" : L"0", ini.c_str());
+    FakeClientProcess qip;
+    ASSERT_NO_FATAL_FAILURE(StartQip(qip));
+
+    // Beside the library.
+    player = std::make_unique<Player>();
+    player->dllPathCodePage = CP_UTF8;
+    ASSERT_TRUE(player->Load(dll));
+    player->playlist = DemoPlaylist();
+    player->PlayAndSettle(0, 5);
+    EXPECT_TRUE(exists(dll + ".statuses.txt")) << "the journal, before the first change";
+    player.reset(); // quit: the settings stored, the status given back
+    EXPECT_TRUE(exists(dll + ".ini"));
+    EXPECT_EQ("pic=0|status=Работаю|long=В офисе", qip.State("q1.form").confirmed);
+
+    // In the host's folder, named by the host in Unicode, where the library's folder refuses.
+    remove(dll + ".ini");
+    remove(dll + ".statuses.txt");
+    const std::wstring hostAnswer = Wide(hostOwn);
+    player = std::make_unique<Player>();
+    player->dllPathCodePage = CP_UTF8;
+    player->iniDirectoryAnswerW = reinterpret_cast<LRESULT>(hostAnswer.c_str());
+    ASSERT_TRUE(player->Load(UserRunDll));
+    player.reset();
+    EXPECT_TRUE(exists(hostOwn + "\\Plugins\\gen_Lumtra.dll.ini"));
+    remove(hostOwn + "\\Plugins\\gen_Lumtra.dll.ini");
+    remove(dll);
+    for (const std::string& folder : {hostOwn + "\\Plugins", hostOwn, own})
+        RemoveDirectoryW(Wide(folder).c_str());
+}
