@@ -338,6 +338,7 @@ TEST_F(SlotsTest, AJournalThatCannotBeUsedChangesNothing) {
                               "status=x\r\nlong=y\r\nchanged=1\r\nset.picture=11\r\n"
                               "set.status=Работаю\r\nset.long=дома\r\n";
     const std::string header = "gen_Lumtra stored statuses, version 1\r\n";
+    const std::string header2 = "gen_Lumtra stored statuses, version 2\r\n"; // UTF-8
     const struct {
         const char* what;
         std::string text;
@@ -349,6 +350,9 @@ TEST_F(SlotsTest, AJournalThatCannotBeUsedChangesNothing) {
         {"binary", header + std::string("\0\x01\xFF[client]\r\n", 14) + entry, true},
         {"from a later version", "gen_Lumtra stored statuses, version 3\r\n" + entry, true},
         {"naming another program's window", header + entry, true},
+        {"truncated, version 2", header2 + entry.substr(0, entry.size() - 12), true},
+        {"binary, version 2", header2 + std::string("\0\x01\xFF[client]\r\n", 14) + entry, true},
+        {"no UTF-8, version 2", header2 + entry + "[client]\r\nstatus=\xFF\xC0\xE2\x99\r\n", true},
     };
     for (const auto& c : cases) {
         StartAgainWithoutQuit();
