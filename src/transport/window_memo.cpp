@@ -15,7 +15,7 @@ struct TWindowFacts {
     unsigned aliveAsked = 0, classAsked = 0, idsAsked = 0; // the piece that asked, 0 = none yet
     unsigned unicodeAsked = 0;
     bool alive = false;
-    bool unicode = false;
+    bool unicode = false, unicodeKnown = false;
     std::string className;     // empty = not known (or gone)
     DWORD thread = 0, pid = 0; // 0 = not known (or gone)
 };
@@ -88,7 +88,15 @@ void MemoSawWindow(HWND h) {
 }
 
 bool MemoIsUnicode(HWND h) {
-    return OncePerPiece(h, &TWindowFacts::unicode, &TWindowFacts::unicodeAsked, &IsWindowUnicode);
+    TWindowFacts* f = FactsOf(h);
+    if (!f) return h && IsWindowUnicode(h);
+    if (!f->unicodeKnown && f->unicodeAsked != piece) {
+        f->unicode = IsWindowUnicode(h) != FALSE;
+        f->unicodeAsked = piece;
+        // A window that is gone answers FALSE; only a live one's answer is kept for good.
+        f->unicodeKnown = MemoIsWindow(h);
+    }
+    return f->unicode;
 }
 
 std::string MemoClassName(HWND h) {

@@ -23,8 +23,9 @@ class TWindowMemo {
 bool MemoIsWindow(HWND h);
 // An enumeration has just met the window: it exists, as an IsWindow at that moment would say.
 void MemoSawWindow(HWND h);
-// IsWindowUnicode: whether the window takes texts in the wide form. Asked once a piece of work,
-// since a subclasser can change it.
+// IsWindowUnicode: whether the window takes texts in the wide form. Kept, like the class, while
+// every piece asks about the window: a control gets its kind when it is made (and subclassed), and
+// a kind gone stale would cost only the system's conversion of a text, never a wrong window.
 bool MemoIsUnicode(HWND h);
 // GetClassNameA; empty for a window that is gone.
 std::string MemoClassName(HWND h);
