@@ -126,15 +126,26 @@ void SetText() {
     const bool keep = GetControlValueB(IDC_SaveRestore);
     const std::vector<bool> mayChange =
         keep ? StoreStatuses(forms) : std::vector<bool>(forms.wwCounter, true);
-    if (keep) NoteIntended(forms, mayChange, text);
-
+    // The clients this update will serve: stored, answering, and chosen by the main window's
+    // title. The journal hears of these only: one skipped or left out keeps its entry as it was.
     TRnQMains mains;
+    std::vector<bool> willChange(mayChange.size(), false);
+    for (size_t i = 0; i < willChange.size(); ++i) {
+        const HWND form = forms.windows[i];
+        if (!mayChange[i] || IsUnanswering(form)) continue;
+        // A client that stops answering while its main window is asked is left for the next
+        // update.
+        const TClientCall call;
+        willChange[i] = Selected(form, mains) && ClientAnswering();
+    }
+    if (keep) NoteIntended(forms, willChange, text);
+
     for (int i = 0; i < forms.wwCounter && !work.Ended(); ++i) {
         const HWND form = forms.windows[static_cast<size_t>(i)];
-        if (!mayChange[static_cast<size_t>(i)] || IsUnanswering(form)) continue;
-        // The choice by its main window's title, and its status: a client that stops answering
-        // in either is left for the next update.
+        if (!willChange[static_cast<size_t>(i)] || IsUnanswering(form)) continue;
+        // A client that stops answering in its status is left for the next update.
         const TClientCall call;
-        if (Selected(form, mains) && ClientAnswering()) SetStatus(form, text);
+        const TOutcome outcome = ClientAnswering() ? SetStatus(form, text) : CallOutcome();
+        if (keep) NoteOutcome(form, outcome);
     }
 }

@@ -81,9 +81,10 @@ bool StartsWith(const std::string& text, const char* head) {
 }
 
 bool HoldsJournal(const std::string& path) {
-    std::string head;
-    return ReadWholeFile(path, head, MaxJournalBytes) &&
-           (StartsWith(head, Header) || StartsWith(head, HeaderAnsi));
+    std::string text;
+    if (!ReadWholeFile(path, text, MaxJournalBytes)) return false;
+    const std::string head = WithoutOwner(text);
+    return StartsWith(head, Header) || StartsWith(head, HeaderAnsi);
 }
 } // namespace
 
@@ -107,7 +108,14 @@ std::string JournalText(const std::vector<TQIPState>& entries) {
         t += "picture=" + std::to_string(e.prevPic) + "\r\n";
         t += "status=" + Escape(e.prevStatus) + "\r\n";
         t += "long=" + Escape(e.prevLongStatus) + "\r\n";
-        t += "changed=" + std::string(e.changed ? "1" : "0") + "\r\n";
+        // A change under way counts as made: the client may have it already.
+        t += "changed=" + std::string(e.changed || e.underWay ? "1" : "0") + "\r\n";
+        if (e.underWay) {
+            t += "announced=1\r\n";
+            t += "next.picture=" + std::to_string(e.nextPic) + "\r\n";
+            t += "next.status=" + Escape(e.nextStatus) + "\r\n";
+            t += "next.long=" + Escape(e.nextLongStatus) + "\r\n";
+        }
         t += "set.picture=" + std::to_string(e.setPic) + "\r\n";
         t += "set.status=" + Escape(e.setStatus) + "\r\n";
         t += "set.long=" + Escape(e.setLongStatus) + "\r\n";
@@ -125,8 +133,16 @@ std::vector<TQIPState> ParseJournal(const std::string& text) {
     auto shown = [utf8](const std::string& v) { return utf8 ? v : Utf8FromAnsi(v); };
     bool inEntry = false, whole = false;
     TQIPState e;
+    // A window is one client: an entry naming one an earlier entry names is left out, so that
+    // no look-alike can take it for its own.
+    auto named = [&] {
+        return std::any_of(out.begin(), out.end(), [&](const TQIPState& o) {
+            return o.wnd == e.wnd && o.pid == e.pid && o.formClass == e.formClass;
+        });
+    };
     auto finish = [&] {
-        if (inEntry && whole && Usable(e) && out.size() <= ICQClientsMaxCount) out.push_back(e);
+        if (inEntry && whole && Usable(e) && out.size() <= ICQClientsMaxCount && !named())
+            out.push_back(e);
         e = TQIPState{};
         whole = false;
     };
@@ -163,6 +179,14 @@ std::vector<TQIPState> ParseJournal(const std::string& text) {
             e.prevLongStatus = shown(value);
         else if (key == "changed")
             e.changed = value == "1";
+        else if (key == "announced")
+            e.underWay = value == "1";
+        else if (key == "next.picture" && ParseNumber(value, INT32_MIN, INT32_MAX, n))
+            e.nextPic = static_cast<int32_t>(n);
+        else if (key == "next.status")
+            e.nextStatus = shown(value);
+        else if (key == "next.long")
+            e.nextLongStatus = shown(value);
         else if (key == "set.picture" && ParseNumber(value, INT32_MIN, INT32_MAX, n))
             e.setPic = static_cast<int32_t>(n);
         else if (key == "set.status")
@@ -197,7 +221,7 @@ void StartJournalWrites() {
 std::vector<TQIPState> ReadJournal() {
     std::string text;
     ReadWholeFile(JournalFileName(), text, MaxJournalBytes);
-    return ParseJournal(text);
+    return ParseJournal(WithoutOwner(text));
 }
 
 namespace {
@@ -208,14 +232,10 @@ std::vector<TQIPState>& PendingJournalEntries() {
     return pending;
 }
 
-void HandOverJournal(const std::vector<HWND>& mayChange) {
+void HandOverJournal() {
     std::vector<TQIPState> entries;
-    for (const TQIPState& s : ps.SaveData) {
-        if (!s.wnd) continue;
-        entries.push_back(s);
-        for (HWND h : mayChange)
-            if (h == s.wnd) entries.back().changed = true;
-    }
+    for (const TQIPState& s : ps.SaveData)
+        if (s.wnd) entries.push_back(s);
     // Within the slots' number: the newest pending entries are kept.
     const size_t room = static_cast<size_t>(ICQClientsMaxCount + 1) - entries.size();
     if (pending.size() > room)

@@ -29,9 +29,9 @@ inline constexpr DWORD JournalWaitMs = 2000;
 // Entries read from the journal that no slot holds yet: their clients may still start. Kept with
 // the slots, within their number, and written with them.
 std::vector<TQIPState>& PendingJournalEntries();
-// The held slots and the pending entries, handed to the writer; returns at once. The slots of
-// mayChange are written as changed: the plugin is about to change them.
-void HandOverJournal(const std::vector<HWND>& mayChange = {});
+// The held slots and the pending entries, handed to the writer; returns at once. A slot with a
+// change under way is written as changed, with what was announced beside what was confirmed.
+void HandOverJournal();
 // Waits at most limitMs until everything handed over is written, or has failed and been said:
 // false when the writer is not done yet.
 bool JournalWritten(DWORD limitMs);

@@ -10,6 +10,7 @@
 #include "windows/window_search.h"
 #include "windows/window_text.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -40,6 +41,10 @@ bool ReadShown(HWND form, TQIPState& read) {
     read.prevLongStatus = sGetControlText(c.wLongStatus);
     if (call.Outcome() != TOutcome::Done || !ControlsIntact(form, c)) return false;
     read.wnd = form;
+    // Nothing set yet: the plugin's last word is what the form shows.
+    read.setPic = read.prevPic;
+    read.setStatus = read.prevStatus;
+    read.setLongStatus = read.prevLongStatus;
     read.formClass = sGetWindowClass(form);
     MemoThreadId(form, &read.pid);
     read.mainTitle = MainWindowTitle(form);
@@ -50,52 +55,100 @@ bool SameClient(const TQIPState& a, const TQIPState& b) {
     return a.formClass == b.formClass && a.mainTitle == b.mainTitle;
 }
 
-// Whether the form, as read now, shows exactly what the plugin last set on the entry's client.
-bool ShowsWhatWasSet(const TQIPState& entry, const TQIPState& shown) {
-    return entry.changed && entry.setStatus == shown.prevStatus &&
-           entry.setLongStatus == shown.prevLongStatus;
+bool SameWindow(const TQIPState& a, const TQIPState& b) {
+    return a.wnd == b.wnd && a.pid == b.pid && a.formClass == b.formClass;
 }
 
-// A journal entry for this form, as read now: the very window (Winamp ended without quit while
-// the client ran), or a client of the same kind and main-window title that shows exactly what the
-// plugin last set there (it was restarted with the plugin's text, or re-created its form). The
-// entry is taken out of the pending ones; entries of the same client that match no more are
-// dropped, since what it shows now is the user's.
-bool TakeFromJournal(const TQIPState& shown, TQIPState& slot) {
+// The picture is part of what the plugin set where it can be read back (QIP's) and the plugin
+// sets it; otherwise it is the user's, whatever it shows.
+bool PictureCounts(const TQIPState& entry) {
+    return entry.formClass == QIPClient.szStatusClass && GetControlValueB(IDC_SetPicture);
+}
+
+bool ShowsTexts(const TQIPState& entry, const TQIPState& shown, int32_t picture,
+                const std::string& status, const std::string& longStatus) {
+    return status == shown.prevStatus && longStatus == shown.prevLongStatus &&
+           (!PictureCounts(entry) || picture == shown.prevPic);
+}
+
+// Whether the form, as read now, shows exactly what the plugin last set on the entry's client:
+// what the client confirmed last, or what was announced for a change under way.
+bool ShowsWhatWasSet(const TQIPState& entry, const TQIPState& shown) {
+    if (!entry.changed && !entry.underWay) return false;
+    return ShowsTexts(entry, shown, entry.setPic, entry.setStatus, entry.setLongStatus) ||
+           (entry.underWay &&
+            ShowsTexts(entry, shown, entry.nextPic, entry.nextStatus, entry.nextLongStatus));
+}
+
+// Which pending entry each form takes, decided over all forms together, best match first: the
+// very window showing what was set, the very window showing something else, then a client of the
+// same kind and main-window title showing what was set (restarted with the plugin's text, or its
+// form re-created). One entry per form and one form per entry; -1 where none.
+std::vector<int> MatchJournal(const std::vector<TQIPState>& shown,
+                              const std::vector<TQIPState>& pending) {
+    struct TPair {
+        int rank;
+        size_t form, entry;
+    };
+    std::vector<TPair> pairs;
+    for (size_t f = 0; f < shown.size(); ++f)
+        for (size_t e = 0; e < pending.size(); ++e) {
+            const bool same = SameWindow(pending[e], shown[f]);
+            const bool ours = ShowsWhatWasSet(pending[e], shown[f]);
+            if (same || (ours && SameClient(pending[e], shown[f])))
+                pairs.push_back({same ? (ours ? 0 : 1) : 2, f, e});
+        }
+    std::stable_sort(pairs.begin(), pairs.end(),
+                     [](const TPair& a, const TPair& b) { return a.rank < b.rank; });
+    std::vector<int> match(shown.size(), -1);
+    std::vector<bool> taken(pending.size(), false);
+    for (const TPair& p : pairs)
+        if (match[p.form] < 0 && !taken[p.entry]) {
+            match[p.form] = static_cast<int>(p.entry);
+            taken[p.entry] = true;
+        }
+    return match;
+}
+
+// A form read now, with the journal entry its slot starts from when one is its own.
+struct TFound {
+    TQIPState shown;
+    bool fromJournal = false;
+    TQIPState entry;
+};
+
+// Takes each form's journal entry out of the pending ones. A form keeps its entry only while it
+// shows what the plugin set there; otherwise what it shows is the user's own now, and the
+// entries of its client that no form took are dropped with the ones naming its very window.
+std::vector<TFound> TakeFromJournal(const std::vector<TQIPState>& shown) {
     auto& pending = PendingJournalEntries();
-    for (auto it = pending.begin(); it != pending.end(); ++it) {
-        const bool sameWindow =
-            it->wnd == shown.wnd && it->pid == shown.pid && it->formClass == shown.formClass;
-        const bool showsOurs = SameClient(*it, shown) && ShowsWhatWasSet(*it, shown);
-        if (!sameWindow && !showsOurs) continue;
-        slot = *it;
-        slot.wnd = shown.wnd;
-        slot.pid = shown.pid;
-        pending.erase(it);
-        return true;
+    const std::vector<int> match = MatchJournal(shown, pending);
+    std::vector<TFound> found(shown.size());
+    std::vector<bool> drop(pending.size(), false);
+    for (size_t f = 0; f < shown.size(); ++f) {
+        found[f].shown = shown[f];
+        if (match[f] < 0) continue;
+        const size_t e = static_cast<size_t>(match[f]);
+        drop[e] = true;
+        if (!ShowsWhatWasSet(pending[e], shown[f])) continue;
+        found[f].fromJournal = true;
+        found[f].entry = pending[e];
+        found[f].entry.wnd = shown[f].wnd;
+        found[f].entry.pid = shown[f].pid;
     }
-    std::erase_if(pending, [&](const TQIPState& e) { return SameClient(e, shown); });
-    return false;
+    for (size_t e = 0; e < pending.size(); ++e)
+        for (size_t f = 0; f < shown.size() && !drop[e]; ++f)
+            drop[e] = SameWindow(pending[e], shown[f]) ||
+                      (!found[f].fromJournal && SameClient(pending[e], shown[f]));
+    size_t e = 0;
+    std::erase_if(pending, [&](const TQIPState&) { return drop[e++]; });
+    return found;
 }
 
 TQIPState* FreeSlot() {
     for (TQIPState& s : ps.SaveData)
         if (!s.wnd) return &s;
     return nullptr;
-}
-
-// Whether the form may be changed in this update: its status is held, or no slot is free.
-bool StoreOne(HWND form) {
-    if (SlotOf(form)) return true;         // known; its first status is kept
-    if (IsUnanswering(form)) return false; // stored once it answers again
-    TQIPState* s = FreeSlot();
-    if (!s) return true; // no slot free: served all the same, unstored
-    TQIPState shown;
-    // Stored whole or not at all: otherwise the form is tried again at the next update.
-    if (!ReadShown(form, shown)) return false;
-    if (!TakeFromJournal(shown, *s)) *s = shown;
-    SaveJournal();
-    return true;
 }
 
 // A changed client whose form is gone keeps its entry in the journal: it may start again
@@ -109,18 +162,47 @@ void Forget(TQIPState& s) {
 std::vector<bool> StoreStatuses(const TWindowsAr& forms) {
     // Part of the update's work: the update holds the guard.
     // A slot whose form has gone is free again. A form that merely fails to answer in this
-    // update keeps its slot, or its first status would be lost. Each slot is asked once: a new
-    // form looks at every slot before it takes one anyway.
-    bool freed = false;
+    // update keeps its slot, or its first status would be lost.
+    bool news = false;
     for (TQIPState& s : ps.SaveData)
         if (s.wnd && !MemoIsWindow(s.wnd)) {
             Forget(s);
-            freed = true;
+            news = true;
         }
-    if (freed) SaveJournal();
-    std::vector<bool> mayChange;
-    for (int i = 0; i < forms.wwCounter; ++i)
-        mayChange.push_back(StoreOne(forms.windows[static_cast<size_t>(i)]));
+    // Every new form is read first and matched with the journal as a whole, so that a client
+    // never takes the entry of a look-alike that comes first in z-order.
+    const size_t count = static_cast<size_t>(forms.wwCounter);
+    std::vector<bool> mayChange(count, false);
+    size_t free = 0;
+    for (const TQIPState& s : ps.SaveData)
+        free += s.wnd ? 0 : 1;
+    std::vector<TQIPState> shown;
+    std::vector<size_t> at;
+    for (size_t i = 0; i < count; ++i) {
+        const HWND form = forms.windows[i];
+        if (SlotOf(form)) {
+            mayChange[i] = true; // known; its first status is kept
+        } else if (IsUnanswering(form)) {
+            // stored once it answers again
+        } else if (shown.size() == free) {
+            mayChange[i] = true; // no slot free: served all the same, unstored
+        } else {
+            // Stored whole or not at all: otherwise the form is tried again at the next update.
+            TQIPState read;
+            if (!ReadShown(form, read)) continue;
+            shown.push_back(read);
+            at.push_back(i);
+        }
+    }
+    const std::vector<TFound> found = TakeFromJournal(shown);
+    for (size_t k = 0; k < found.size(); ++k) {
+        *FreeSlot() = found[k].fromJournal ? found[k].entry : found[k].shown;
+        mayChange[at[k]] = true;
+        news = true;
+    }
+    // Not waited for here: the update waits once, before it changes the first client, within
+    // what is left of its own time.
+    if (news) HandOverJournal();
     return mayChange;
 }
 
@@ -178,20 +260,22 @@ void TakeOverFromJournal() {
     // Leftovers of a Winamp that ended without quit, or of clients restarted with the plugin's
     // text: put back at once where the client still shows what the plugin set; where it shows
     // something else, that is the user's own now and nothing is kept.
-    std::vector<TQIPState*> due;
+    std::vector<TQIPState> shown;
     for (int i = 0; i < forms.wwCounter && !work.Ended(); ++i) {
         const HWND form = forms.windows[static_cast<size_t>(i)];
-        TQIPState* s = FreeSlot();
-        TQIPState shown;
-        if (!s || SlotOf(form) || IsUnanswering(form) || !ReadShown(form, shown)) continue;
-        TQIPState taken;
-        if (!TakeFromJournal(shown, taken)) continue;
-        if (ShowsWhatWasSet(taken, shown)) {
-            *s = taken;
-            due.push_back(s);
-        }
+        TQIPState read;
+        if (SlotOf(form) || IsUnanswering(form) || !ReadShown(form, read)) continue;
+        shown.push_back(read);
     }
     if (work.Ended()) return;
+    std::vector<TQIPState*> due;
+    for (const TFound& f : TakeFromJournal(shown)) {
+        TQIPState* s = FreeSlot();
+        if (!s) break;
+        if (!f.fromJournal) continue;
+        *s = f.entry;
+        due.push_back(s);
+    }
     if (RestoreSlots(work, due)) SaveJournal();
 }
 
@@ -204,30 +288,40 @@ TStatusText AfterSetting(const TStatusText& text, int32_t picture, const std::st
                        GetControlValueB(IDC_SetLongStatus) ? text.longStatus : longStatus};
 }
 
-// Records what the form shows now in its slot; true when that is news to the journal. The picture
-// is no part of knowing a client again (R&Q's cannot be read back).
-bool Record(TQIPState& s, const TStatusText& shown) {
-    const bool news = s.setStatus != shown.status || s.setLongStatus != shown.longStatus;
-    s.setPic = shown.picture;
-    s.setStatus = shown.status;
-    s.setLongStatus = shown.longStatus;
-    return news;
+bool SameTexts(const TStatusText& a, int32_t picture, const std::string& status,
+               const std::string& longStatus) {
+    return a.picture == picture && a.status == status && a.longStatus == longStatus;
 }
+
+// Announces what the form will show in its slot; true when that is news to the journal.
+bool Announce(TQIPState& s, const TStatusText& next) {
+    if (s.underWay && SameTexts(next, s.nextPic, s.nextStatus, s.nextLongStatus)) return false;
+    s.underWay = true;
+    s.nextPic = next.picture;
+    s.nextStatus = next.status;
+    s.nextLongStatus = next.longStatus;
+    return true;
+}
+
+// The form whose change NoteChanged let go last; confirmed by NoteOutcome.
+HWND beingChanged = nullptr;
 } // namespace
 
-void NoteIntended(const TWindowsAr& forms, const std::vector<bool>& mayChange,
+void NoteIntended(const TWindowsAr& forms, const std::vector<bool>& willChange,
                   const TStatusText& text) {
-    std::vector<HWND> intended;
+    beingChanged = nullptr;
+    bool news = false;
     for (int i = 0; i < forms.wwCounter; ++i) {
         TQIPState* s = SlotOf(forms.windows[static_cast<size_t>(i)]);
-        if (!s || !mayChange[static_cast<size_t>(i)]) continue;
+        if (!s || !willChange[static_cast<size_t>(i)]) continue;
         // Known already, also for a client not changed yet.
-        if (Record(*s, AfterSetting(text, s->setPic, s->setStatus, s->setLongStatus)))
-            intended.push_back(s->wnd);
+        const TStatusText next = AfterSetting(text, s->setPic, s->setStatus, s->setLongStatus);
+        // A steady update announces nothing, and writes nothing.
+        if (!s->underWay && SameTexts(next, s->setPic, s->setStatus, s->setLongStatus)) continue;
+        news = Announce(*s, next) || news;
     }
-    if (intended.empty()) return; // a steady update writes nothing
     // Written while the first client is read; waited for before it is changed.
-    HandOverJournal(intended);
+    if (news) HandOverJournal();
 }
 
 bool NoteChanged(HWND form, const TStatusText& text, int32_t picture, const std::string& caption) {
@@ -237,10 +331,25 @@ bool NoteChanged(HWND form, const TStatusText& text, int32_t picture, const std:
     // What the update announced before it began is no news; a first change always is.
     const bool first = !s->changed;
     s->changed = true;
-    const bool news = Record(*s, AfterSetting(text, picture, caption, s->prevLongStatus));
+    const bool news = Announce(*s, AfterSetting(text, picture, caption, s->prevLongStatus));
+    beingChanged = form;
     // Written before the client is changed: a Winamp that ends in between leaves it known.
     if (first || news) HandOverJournal();
     return JournalWritten(WorkTimeLeft());
+}
+
+void NoteOutcome(HWND form, TOutcome outcome) {
+    const bool given = form == beingChanged && outcome == TOutcome::Done;
+    beingChanged = nullptr;
+    TQIPState* s = SlotOf(form);
+    // A client that was skipped, left out or cut off keeps its entry as it was. The journal
+    // learns of the confirmation at its next write: until then it holds the change as under
+    // way, which counts the same.
+    if (!given || !s || !s->underWay) return;
+    s->underWay = false;
+    s->setPic = s->nextPic;
+    s->setStatus = s->nextStatus;
+    s->setLongStatus = s->nextLongStatus;
 }
 
 int ReportUnrestored() {

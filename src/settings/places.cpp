@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include <cstdio>
 #include <vector>
 
 #include "host/plugin_record.h"
@@ -70,6 +71,53 @@ bool Exists(const std::string& path) {
     return GetFileAttributesW(WideOf(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+// The first line of a per-user file: a comment to the profile functions, a line the journal's
+// reader skips.
+constexpr char OwnerHead[] = "; gen_Lumtra library=";
+
+// The library a file names as its owner; empty for a file that names none (or cannot be read).
+std::string OwnerOf(const std::string& path) {
+    std::string text;
+    if (!ReadWholeFile(path, text) || text.rfind(OwnerHead, 0) != 0) return {};
+    const size_t from = sizeof OwnerHead - 1;
+    const size_t end = text.find_first_of("\r\n", from);
+    return text.substr(from, end == std::string::npos ? std::string::npos : end - from);
+}
+
+// Whether the file is another install's: it names a library, and not this one.
+bool OthersFile(const std::string& path, const std::string& owner) {
+    const std::string named = OwnerOf(path);
+    return !named.empty() && !SameTextU(named, owner);
+}
+
+bool OwnFile(const std::string& path, const std::string& owner) {
+    return !path.empty() && Exists(path) && !OthersFile(path, owner);
+}
+
+std::string WithOwner(const std::string& text, const std::string& owner) {
+    return OwnerHead + owner + "\r\n" + WithoutOwner(text);
+}
+
+// A name of this install's own beside the shared one: the library's path, in one case, hashed
+// (FNV-1a), before the ending.
+std::string OwnName(const std::string& user, const std::string& ending, const std::string& owner) {
+    uint32_t h = 2166136261u;
+    for (const unsigned char c : UpperU(owner))
+        h = (h ^ c) * 16777619u;
+    char tag[16];
+    snprintf(tag, sizeof tag, ".%08x", h);
+    return user.substr(0, user.size() - ending.size()) + tag + ending;
+}
+
+// Writes the per-user file of this install, where the shared name is not another's.
+DWORD WriteUserFile(const TFilePlaces& places, const std::string& text, bool durable,
+                    std::string& path) {
+    // Once it had to take a name of its own, it keeps it: that is the one read first.
+    const bool own = OwnFile(places.userOwn, places.owner) || OthersFile(places.user, places.owner);
+    path = own ? places.userOwn : places.user;
+    return WriteWholeFile(path, WithOwner(text, places.owner), durable);
+}
+
 } // namespace
 
 void FindUserFolder() {
@@ -91,12 +139,14 @@ void ForgetUserFolder() {
 TFilePlaces PlacesOf(const std::string& ending) {
     if (!userFolderFound) FindUserFolder();
     const std::string library = GetModuleName(plugin.hDllInstance);
-    TFilePlaces p{library + ending, {}, {}};
+    TFilePlaces p{library + ending, {}, {}, {}, library};
     if (!userFolders.empty()) {
         const std::string user = userFolders.back() + "\\" + FileNameOf(library) + ending;
+        const std::string own = OwnName(user, ending, library);
         // Too long for the file functions, or the same file after all: no second place.
-        if (WideOf(user).size() < MAX_PATH && !SameTextU(user, p.library)) {
+        if (WideOf(own).size() < MAX_PATH && !SameTextU(user, p.library)) {
             p.user = user;
+            p.userOwn = own;
             p.userFolders = userFolders;
         }
     }
@@ -104,25 +154,37 @@ TFilePlaces PlacesOf(const std::string& ending) {
 }
 
 std::string FileToRead(const TFilePlaces& places, bool (*holdsData)(const std::string& path)) {
-    return !places.user.empty() && holdsData(places.user) ? places.user : places.library;
+    // The install's own name is used only while the shared one is another's.
+    for (const std::string& user : {places.userOwn, places.user})
+        if (OwnFile(user, places.owner) && holdsData(user)) return user;
+    return places.library;
+}
+
+std::string WithoutOwner(const std::string& text) {
+    if (text.rfind(OwnerHead, 0) != 0) return text;
+    const size_t end = text.find('\n');
+    return end == std::string::npos ? std::string() : text.substr(end + 1);
 }
 
 TPlacedWrite WritePlaced(const TFilePlaces& places, const std::string& text, bool durable) {
-    const DWORD error = WriteWholeFile(places.library, text, durable);
+    const DWORD error = WriteWholeFile(places.library, WithoutOwner(text), durable);
     if (!error) {
-        // A per-user file left from a time the library's folder could not be written would be
-        // read at the next start instead: it goes, or, when it cannot, it is kept the same.
-        if (places.user.empty() || !Exists(places.user) || DeleteFileW(WideOf(places.user).c_str()))
-            return {places.library, {}};
-        const DWORD userError = WriteWholeFile(places.user, text, durable);
-        if (!userError) return {places.library, {}};
-        return {{}, FileFailure(places.user, userError)};
+        // A per-user file of this install left from a time the library's folder could not be
+        // written would be read at the next start instead: it goes, or, when it cannot, it is
+        // kept the same. Another install's stays as it is.
+        for (const std::string& user : {places.userOwn, places.user}) {
+            if (!OwnFile(user, places.owner) || DeleteFileW(WideOf(user).c_str())) continue;
+            const DWORD userError = WriteWholeFile(user, WithOwner(text, places.owner), durable);
+            if (userError) return {{}, FileFailure(user, userError)};
+        }
+        return {places.library, {}};
     }
     if (places.user.empty()) return {{}, FileFailure(places.library, error)};
     MakeFolders(places.userFolders);
-    const DWORD userError = WriteWholeFile(places.user, text, durable);
-    if (!userError) return {places.user, {}};
-    return {{}, FileFailure(places.library, error) + "\n" + FileFailure(places.user, userError)};
+    std::string user;
+    const DWORD userError = WriteUserFile(places, text, durable, user);
+    if (!userError) return {user, {}};
+    return {{}, FileFailure(places.library, error) + "\n" + FileFailure(user, userError)};
 }
 
 std::string FileFailure(const std::string& path, DWORD error) {

@@ -35,13 +35,19 @@ struct TQIPState {
     bool changed = false; // the plugin has sent this client a picture, caption or long status
     // What the journal of stored statuses needs to know the client again after Winamp or the
     // client ended: its form's class, process and main-window title, and what the plugin last
-    // set there.
+    // set there and the client confirmed.
     std::string formClass;
     DWORD pid = 0;
     std::string mainTitle;
     int32_t setPic = 0;
     std::string setStatus;
     std::string setLongStatus;
+    // What the plugin announced it is about to set, while the client has not confirmed it yet:
+    // after a crash the client may show either this or what it confirmed last.
+    bool underWay = false;
+    int32_t nextPic = 0;
+    std::string nextStatus;
+    std::string nextLongStatus;
 };
 
 // The shell's ANSI notification-icon record in its full form (balloon fields and GUID):

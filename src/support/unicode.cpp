@@ -123,6 +123,10 @@ std::string AnsiFromWide(const std::wstring& w) {
     return a;
 }
 
+std::string UpperU(const std::string& utf8) {
+    return Utf8Of(Upper(WideOf(utf8)));
+}
+
 bool SameTextU(const std::string& a, const std::string& b) {
     if (a == b) return true;
     return Upper(WideOf(a)) == Upper(WideOf(b));

@@ -25,3 +25,5 @@ std::string AnsiFromWide(const std::wstring& wide);
 // Exact otherwise: no character counts as nothing (a comparison by sort weight would take
 // "♥ Busy" for " Busy").
 bool SameTextU(const std::string& a, const std::string& b);
+// The text in upper case, as SameTextU compares it.
+std::string UpperU(const std::string& utf8);

@@ -201,7 +201,7 @@ TEST_F(FaultsTest, ThreadsEndedFromOutsideAreReplaced) {
     EXPECT_EQ(2, clients.State("q1.form").confirmations);
     const std::vector<TQIPState> journal = ReadJournal();
     ASSERT_EQ(1u, journal.size());
-    EXPECT_EQ(U8(u8"Другое"), journal[0].setLongStatus);
+    EXPECT_EQ(U8(u8"Другое"), journal[0].nextLongStatus) << "announced before it was sent";
 }
 
 TEST_F(FaultsTest, ThreeHungClientsCostOneBoundTogetherThenNothing) {

@@ -257,6 +257,15 @@ void StartAgainWithoutQuit() {
         s = TQIPState{};
     PendingJournalEntries().clear();
 }
+
+// QIP client q1 in a process of its own, showing a status.
+void StartQip(FakeClientProcess& p, int picture, const std::string& status,
+              const std::string& longStatus) {
+    p.Qip("q1");
+    p.Select("q1.combo", picture);
+    p.SetText("q1.edit2", status);
+    p.SetText("q1.edit1", longStatus);
+}
 } // namespace
 
 // Winamp ends without quit after an update (a crash, a kill): at its next start the clients,
@@ -278,19 +287,12 @@ TEST_F(SlotsTest, AfterAnEndWithoutQuitTheNextStartPutsTheStatusesBack) {
 // A client that ends and starts again showing the plugin's text (as one that saves its status
 // does), while Winamp runs and after both ended: the user's status comes back, not the track.
 TEST_F(SlotsTest, AClientRestartedWithThePluginsTextGetsTheUsersStatusBack) {
-    auto start = [](FakeClientProcess& p, int picture, const std::string& status,
-                    const std::string& longStatus) {
-        p.Qip("q1");
-        p.Select("q1.combo", picture);
-        p.SetText("q1.edit2", status);
-        p.SetText("q1.edit1", longStatus);
-    };
     auto first = std::make_unique<FakeClientProcess>();
-    start(*first, 3, "Работаю", "дома");
+    StartQip(*first, 3, "Работаю", "дома");
     SetText();
     first->Kill();
     FakeClientProcess second;
-    start(second, 11, "Слушаю", "Artist - Title");
+    StartQip(second, 11, "Слушаю", "Artist - Title");
     SetText(); // Winamp still runs: the form is known again from the journal
     RestoreStatuses();
     EXPECT_EQ("pic=3|status=Работаю|long=дома", second.State("q1.form").confirmed);
@@ -301,9 +303,71 @@ TEST_F(SlotsTest, AClientRestartedWithThePluginsTextGetsTheUsersStatusBack) {
     RestoreStatuses(); // quit: the client is gone, its entry stays in the journal
     StartAgainWithoutQuit();
     FakeClientProcess third;
-    start(third, 11, "Слушаю", "Artist - Title");
+    StartQip(third, 11, "Слушаю", "Artist - Title");
     TakeOverFromJournal();
     EXPECT_EQ("pic=3|status=Работаю|long=дома", third.State("q1.form").confirmed);
+}
+
+// Two clients whose main windows have the same title (one account started twice), stored at
+// two updates, both showing the track when Winamp dies: each gets its own status back, though
+// the other's entry would match it by kind, title and texts too.
+TEST_F(SlotsTest, TwoClientsOfOneTitleEachGetTheirOwnBackAfterACrash) {
+    FakeClient q1 = Showing(true, "q1", 3, "Работаю", "дома");
+    SetText();
+    FakeClient q2 = Showing(true, "q2", 4, "Сплю", "ночь");
+    clients.SetText("q2.main", "QIP q1");
+    SetText();
+    ASSERT_EQ(clients.State("q1.form").confirmed, clients.State("q2.form").confirmed);
+    StartAgainWithoutQuit();
+    TakeOverFromJournal();
+    EXPECT_EQ("pic=3|status=Работаю|long=дома", clients.State("q1.form").confirmed);
+    EXPECT_EQ("pic=4|status=Сплю|long=ночь", clients.State("q2.form").confirmed);
+}
+
+// A client changed at one track stops answering for a while, so the next track's update skips
+// it: the journal still holds the first track as what it was given. Whether Winamp then dies, or
+// the client restarts showing the first track's text, the user's own status comes back.
+TEST_F(SlotsTest, AClientSkippedByAnUpdateKeepsItsEntryAsItWas) {
+    for (const bool restart : {false, true}) {
+        SCOPED_TRACE(restart ? "a client restarted with the plugin's text" : "a crash");
+        StartAgainWithoutQuit();
+        Status(11, "Слушаю", "Artist - Title");
+        auto first = std::make_unique<FakeClientProcess>();
+        StartQip(*first, 3, "Работаю", "дома");
+        SetText();
+        const HWND form = FormsInSearchOrder().at(0);
+        first->Hang(static_cast<int>(2 * TimeLimits.sendMs)); // longer than one message may take
+        Status(11, "Слушаю", "Next - Track");
+        SetText();
+        if (!restart) {
+            for (DWORD_PTR r = 0; !SendMessageTimeoutA(form, WM_NULL, 0, 0, SMTO_NORMAL, 100, &r);)
+                Sleep(50);
+            ASSERT_EQ("pic=11|status=Слушаю|long=Artist - Title", first->State("q1.form").confirmed)
+                << "skipped";
+            StartAgainWithoutQuit();
+            TakeOverFromJournal();
+            EXPECT_EQ("pic=3|status=Работаю|long=дома", first->State("q1.form").confirmed);
+            continue;
+        }
+        first->Kill();
+        FakeClientProcess second;
+        StartQip(second, 11, "Слушаю", "Artist - Title");
+        SetText();
+        RestoreStatuses(); // quit
+        EXPECT_EQ("pic=3|status=Работаю|long=дома", second.State("q1.form").confirmed);
+    }
+}
+
+// After a crash the user chose another QIP picture by hand, leaving the texts as they were: the
+// status is the user's now, and nothing is put back over it.
+TEST_F(SlotsTest, APictureChangedByHandAfterACrashIsLeftAlone) {
+    FakeClient q1 = Showing(true, "q1", 3, "Работаю", "дома");
+    SetText();
+    StartAgainWithoutQuit();
+    clients.Select("q1.combo", 7);
+    TakeOverFromJournal();
+    EXPECT_EQ(1, clients.State("q1.form").confirmations);
+    EXPECT_EQ(-1, SlotOf(q1["form"]));
 }
 
 // A journal an earlier version left (the ANSI code page, version 1) still gives the status back,
@@ -325,6 +389,49 @@ TEST_F(SlotsTest, AJournalOfTheEarlierVersionStillGivesTheStatusBack) {
     EXPECT_NE(std::string::npos,
               ReadFileBytes(JournalFileName()).find(U8(u8"version 2\r\n\r\n[client]")));
     EXPECT_NE(std::string::npos, ReadFileBytes(JournalFileName()).find(U8(u8"status=Работаю\r\n")));
+}
+
+// A journal naming one window twice, or one entry two look-alike clients match equally well:
+// one form gets the entry, never both; the other keeps what it shows.
+TEST_F(SlotsTest, AnEntryGoesToOneFormAtMost) {
+    FakeClient q1 = Showing(true, "q1", 11, "Слушаю", "Artist - Title");
+    FakeClient q2 = Showing(true, "q2", 11, "Слушаю", "Artist - Title");
+    clients.SetText("q2.main", "QIP q1");
+    auto entry = [&](HWND form, DWORD pid) {
+        char handle[32];
+        snprintf(handle, sizeof handle, "0x%llx",
+                 static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(form)));
+        return std::string("[client]\r\nform=") + handle +
+               "\r\nclass=TCusForm\r\nprocess=" + std::to_string(pid) +
+               "\r\ntitle=QIP q1\r\npicture=3\r\nstatus=Работаю\r\nlong=дома\r\n"
+               "changed=1\r\nset.picture=11\r\nset.status=Слушаю\r\n"
+               "set.long=Artist - Title\r\n";
+    };
+    const std::string header = "gen_Lumtra stored statuses, version 1\r\n";
+    const struct {
+        const char* what;
+        std::string journal;
+    } cases[] = {
+        {"one window named twice",
+         header + entry(q1["form"], clients.pid()) + entry(q1["form"], clients.pid())},
+        {"a gone client's entry, two look-alikes", header + entry(q1["edit1"], 4242)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        StartAgainWithoutQuit();
+        for (const char* form : {"q1", "q2"}) {
+            clients.Select(std::string(form) + ".combo", 11);
+            clients.SetText(std::string(form) + ".edit2", "Слушаю");
+            clients.SetText(std::string(form) + ".edit1", "Artist - Title");
+        }
+        WriteFileBytes(JournalFileName(), c.journal);
+        const int before =
+            clients.State("q1.form").confirmations + clients.State("q2.form").confirmations;
+        TakeOverFromJournal();
+        EXPECT_EQ(before + 1,
+                  clients.State("q1.form").confirmations + clients.State("q2.form").confirmations);
+        EXPECT_TRUE(PendingJournalEntries().empty());
+    }
 }
 
 // Journals that cannot be used: nothing is sent to any window, no slot is taken, nothing breaks.

@@ -312,3 +312,25 @@ std::vector<PlayerTrack> DemoPlaylist() {
          {{"ARTIST", "Земфира"}, {"TITLE", "Ариведерчи"}, {"YEAR", "1999"}}},
     };
 }
+
+DWORD RunPlayerProcess(const std::string& dll, const std::string& options, double slowness) {
+    char exe[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    std::string path = exe;
+    path = path.substr(0, path.find_last_of("\\/") + 1) + "player.exe";
+    std::string line = "\"" + path + "\" --dll \"" + dll +
+                       "\" --delay 3 --existing-clients --slow-clock " + std::to_string(slowness) +
+                       " " + options;
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi))
+        return 1000;
+    WaitForSingleObject(pi.hProcess, 60000);
+    DWORD code = 1001;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return code;
+}

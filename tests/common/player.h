@@ -96,5 +96,9 @@ class Player {
 void PresetPluginSetting(const std::string& dllPath, const std::string& key,
                          const std::string& value);
 
+// The player in a process of its own beside the test's clients (--existing-clients, a delay of
+// 3), the plugin's clock slowed as in a Player; its exit code.
+DWORD RunPlayerProcess(const std::string& dll, const std::string& options, double slowness);
+
 // A short playlist with Latin and Cyrillic tags.
 std::vector<PlayerTrack> DemoPlaylist();

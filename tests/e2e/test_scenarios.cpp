@@ -255,38 +255,13 @@ TEST_F(BothClientsTest, QuitWhileTheDialogIsOpenEndsItAndItsOkAppliesNothing) {
     EXPECT_EQ(confirmations, qip.State("q1.form").confirmations);
 }
 
-namespace {
-// The player in a process of its own beside the test's clients; its exit code.
-DWORD RunPlayerProcess(const std::string& options, double slowness) {
-    char exe[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    std::string path = exe;
-    path = path.substr(0, path.find_last_of("\\/") + 1) + "player.exe";
-    std::string line = "\"" + path + "\" --dll \"" + Dll +
-                       "\" --delay 3 --existing-clients --slow-clock " + std::to_string(slowness) +
-                       " " + options;
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                        &pi))
-        return 1000;
-    WaitForSingleObject(pi.hProcess, 60000);
-    DWORD code = 1001;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return code;
-}
-} // namespace
-
 // Winamp's process ends without quit after an update (a crash, a kill): when Winamp starts again
 // the plugin finds what it changed in its journal and gives the clients their own statuses back.
 TEST_F(BothClientsTest, AfterWinampIsKilledItsNextStartGivesTheStatusesBack) {
-    ASSERT_EQ(3u, RunPlayerProcess("--tracks 1 --end-without-quit", slowness));
+    ASSERT_EQ(3u, RunPlayerProcess(Dll, "--tracks 1 --end-without-quit", slowness));
     ASSERT_EQ(Expected(0), Confirmed(qip, "q1.form"));
     ASSERT_EQ(Expected(0), Confirmed(rnq, "r1.form"));
-    EXPECT_EQ(0u, RunPlayerProcess("--tracks 0", slowness));
+    EXPECT_EQ(0u, RunPlayerProcess(Dll, "--tracks 0", slowness));
     EXPECT_EQ(QipBefore, Confirmed(qip, "q1.form"));
     EXPECT_EQ(RnqBefore, Confirmed(rnq, "r1.form"));
 }
@@ -386,7 +361,7 @@ class UnicodeClientsTest : public ScenarioTest, public ::testing::WithParamInter
 TEST_P(UnicodeClientsTest, TheUsersOwnStatusesComeBackExactly) {
     const bool killed = GetParam();
     if (killed) {
-        ASSERT_EQ(3u, RunPlayerProcess("--tracks 1 --end-without-quit", slowness));
+        ASSERT_EQ(3u, RunPlayerProcess(Dll, "--tracks 1 --end-without-quit", slowness));
     } else {
         StartPlayer();
         player->PlayAndSettle(0, 3);
@@ -394,7 +369,7 @@ TEST_P(UnicodeClientsTest, TheUsersOwnStatusesComeBackExactly) {
     ASSERT_EQ(Expected(0), Confirmed(qip, "q1.form"));
     ASSERT_EQ(Expected(0), Confirmed(rnq, "r1.form"));
     if (killed)
-        EXPECT_EQ(0u, RunPlayerProcess("--tracks 0", slowness));
+        EXPECT_EQ(0u, RunPlayerProcess(Dll, "--tracks 0", slowness));
     else
         player->Close();
     EXPECT_EQ(QipBeforeU8, qip.State("q1.form").confirmedU8);

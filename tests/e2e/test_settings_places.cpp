@@ -247,3 +247,33 @@ TEST_F(PlacesTest, FoldersNamedInAnyAlphabetHoldTheSettingsAndTheJournal) {
     for (const std::string& folder : {hostOwn + "\\Plugins", hostOwn, own})
         RemoveDirectoryW(Wide(folder).c_str());
 }
+
+// Two installs of Winamp for one user: one whose folder cannot be written keeps its files in the
+// per-user folder, the other beside its library. The other one's Winamp dies holding a status;
+// the first starts and quits cleanly; when the other starts again it reads its own journal, not
+// the first one's, and leaves the first one's files where they are.
+TEST_F(PlacesTest, AnotherInstallsPerUserFilesAreNeitherReadNorRemoved) {
+    FakeClientProcess qip;
+    ASSERT_NO_FATAL_FAILURE(StartQip(qip));
+    const std::string other = Writable + "\\other", otherDll = other + "\\gen_Lumtra.dll";
+    CreateDirectoryA(other.c_str(), nullptr);
+    ASSERT_TRUE(CopyFileA(Dll.c_str(), otherDll.c_str(), FALSE));
+    const double slowness = MachineSlowness(qip);
+    ASSERT_EQ(3u, RunPlayerProcess(otherDll, "--tracks 1 --end-without-quit", slowness));
+    ASSERT_NE(std::string::npos, qip.State("q1.form").confirmed.find("Кино"));
+
+    Start(UserRunDll, 0); // the per-user folder under the application data
+    player->Close();
+    const std::string userJournal = AppDataPluginsFolder() + "\\gen_Lumtra.dll.statuses.txt";
+    ASSERT_TRUE(FileExists(AppDataIni));
+    ASSERT_TRUE(FileExists(userJournal));
+    const std::string userFiles = ReadFileBytes(AppDataIni) + ReadFileBytes(userJournal);
+
+    EXPECT_EQ(0u, RunPlayerProcess(otherDll, "--tracks 0", slowness));
+    EXPECT_EQ("pic=0|status=Работаю|long=В офисе", qip.State("q1.form").confirmed);
+    EXPECT_EQ(userFiles, ReadFileBytes(AppDataIni) + ReadFileBytes(userJournal));
+    for (const char* ending : {".ini", ".statuses.txt"})
+        DeleteFileIfAny(otherDll + ending);
+    DeleteFileA(otherDll.c_str());
+    RemoveDirectoryA(other.c_str());
+}
