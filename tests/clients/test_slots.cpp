@@ -358,6 +358,22 @@ TEST_F(SlotsTest, AClientSkippedByAnUpdateKeepsItsEntryAsItWas) {
     }
 }
 
+// A client "Только для" leaves out is stored but never given anything: the journal does not call
+// it changed, so nothing is put back over it after a crash.
+TEST_F(SlotsTest, AClientLeftOutByTheTitleChoiceIsNotJournaledAsChanged) {
+    FakeClient q1 = Showing(true, "q1", 3, "Работаю", "дома");
+    FakeClient q2 = Showing(true, "q2", 4, "Сплю", "ночь");
+    Switch(IDC_AllQIP, false);
+    ps.DlgControlsV[IDC_CustomQIP] = "q1";
+    SetText();
+    ASSERT_EQ(1, clients.State("q1.form").confirmations);
+    ASSERT_EQ(0, clients.State("q2.form").confirmations);
+    const std::vector<TQIPState> journal = ReadJournal();
+    ASSERT_EQ(2u, journal.size());
+    for (const TQIPState& e : journal)
+        EXPECT_EQ(e.wnd == q1["form"], e.changed) << e.mainTitle;
+}
+
 // After a crash the user chose another QIP picture by hand, leaving the texts as they were: the
 // status is the user's now, and nothing is put back over it.
 TEST_F(SlotsTest, APictureChangedByHandAfterACrashIsLeftAlone) {
