@@ -59,6 +59,10 @@ class HookTest : public PluginTest {
         PluginTest::TearDown();
     }
     void Set(int id, const char* value) { ps.DlgControlsV[id] = value; }
+    void Ticks(int count) {
+        for (int i = 0; i < count; ++i)
+            host.Tick();
+    }
     // A client whose status the plugin holds (the restore itself is counted, not run).
     void HoldASlot() { ps.SaveData[0].wnd = host.hwnd(); }
     // An internet radio stream: one address whose songs change inside it.
@@ -101,21 +105,23 @@ const HostMsg UpdateSeq[] = {Ipc(IPC_PLAYING_FILE),
                              Ipc(IPC_GETLISTPOS),
                              Ipc(IPC_GETPLAYLISTTITLEW),
                              {0}};
+// Winamp's word that its player changed, of the given kind.
+constexpr HostMsg PlayerChanged(WPARAM what) {
+    return HostMsg{WM_WA_IPC, hostWparam | hostLparam, what, IPC_CB_MISC};
+}
 // A title notification that brings the title already shown: one title asked, nothing else sent.
-const HostMsg SameTitleSeq[] = {
-    {WM_WA_IPC, hostWparam | hostLparam, IPC_CB_MISC_TITLE, IPC_CB_MISC},
-    Ipc(IPC_GETLISTPOS),
-    Ipc(IPC_GETPLAYLISTTITLEW),
-    Ipc(IPC_GETPLAYLISTFILE),
-    {0}};
+const HostMsg SameTitleSeq[] = {PlayerChanged(IPC_CB_MISC_TITLE),
+                                Ipc(IPC_GETLISTPOS),
+                                Ipc(IPC_GETPLAYLISTTITLEW),
+                                Ipc(IPC_GETPLAYLISTFILE),
+                                {0}};
 // The player stops (delay 1): the stop arms the countdown, and its update builds no status.
-const HostMsg StopGivesBackSeq[] = {
-    {WM_WA_IPC, hostWparam | hostLparam, IPC_CB_MISC_STATUS, IPC_CB_MISC},
-    Ipc(IPC_GETLISTPOS),
-    Ipc(IPC_ISPLAYING),
-    Ipc(IPC_GETPLAYLISTFILE),
-    Ipc(IPC_ISPLAYING),
-    {0}};
+const HostMsg StopGivesBackSeq[] = {PlayerChanged(IPC_CB_MISC_STATUS),
+                                    Ipc(IPC_GETLISTPOS),
+                                    Ipc(IPC_ISPLAYING), // news: nothing plays
+                                    Ipc(IPC_GETPLAYLISTFILE),
+                                    Ipc(IPC_ISPLAYING), // at the update, still nothing
+                                    {0}};
 const HostMsg PassedOnSeq[] = {
     Ipc(IPC_PLAYING_FILE), {WM_COMMAND, hostWparam, WINAMP_BUTTON2, 0}, {WM_TIMER, 0, 0, 0}, {0}};
 } // namespace
@@ -223,8 +229,7 @@ TEST_F(HookTest, OldHostTimerActsOnlyWhenTheFileChanged) {
     EXPECT_EQ(1, tipCalls);
 
     host.options.position = 1;
-    for (int i = 0; i < 3; ++i)
-        host.Tick();
+    Ticks(3);
     EXPECT_EQ(2, setTextCalls);
     EXPECT_EQ(NextFile, ps.CurFile);
     EXPECT_EQ("Next One", ps.LongStatus);
@@ -233,17 +238,14 @@ TEST_F(HookTest, OldHostTimerActsOnlyWhenTheFileChanged) {
     // shown anew.
     HoldASlot();
     host.options.playState = 0;
-    for (int i = 0; i < 3; ++i)
-        host.Tick();
+    Ticks(3);
     EXPECT_EQ(1, restoreCalls);
     ps.SaveData = {}; // the restore freed the slot
-    for (int i = 0; i < 3; ++i)
-        host.Tick();
+    Ticks(3);
     EXPECT_EQ(1, restoreCalls);
     EXPECT_EQ(3, tipCalls);
     host.options.playState = 1;
-    for (int i = 0; i < 3; ++i)
-        host.Tick();
+    Ticks(3);
     EXPECT_EQ(3, setTextCalls);
     EXPECT_EQ(NextFile, ps.CurFile);
 }
