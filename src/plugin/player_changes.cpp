@@ -1,8 +1,8 @@
 #include "plugin/player_changes.h"
 
 #include <optional>
-#include <utility>
 #include <string>
+#include <utility>
 
 #include "host/host.h"
 #include "host/wa_ipc.h"
@@ -41,7 +41,7 @@ bool PlayerChangeIsNews(WPARAM what, int32_t position) {
     case IPC_CB_MISC_STATUS:
         // A stop is news even where no template shows it: the statuses go back. A pause is not.
         return PlayStateShown() || (!OwnStatusesBack && HostQuery(IPC_ISPLAYING) == 0);
-    default: return false; // nothing Winamp documents for its plugins
+    default: return false; // any other kind changes nothing the clients show
     }
 }
 
