@@ -56,24 +56,42 @@ std::string HostText(LPARAM codeW, LPARAM codeA, WPARAM param, bool wide) {
     return Utf8FromAnsi(HostString(codeA, param));
 }
 
-namespace {
-const char* PlaylistFileAt(int32_t position) {
+bool PlaylistTitle(int32_t position, bool wide, std::string& out) {
+    const LRESULT answer = HostQuery(wide ? IPC_GETPLAYLISTTITLEW : IPC_GETPLAYLISTTITLE,
+                                     static_cast<WPARAM>(position));
+    if (wide) {
+        std::wstring text;
+        if (!CopyHostString(reinterpret_cast<const wchar_t*>(answer), MaxHostText, text))
+            return false;
+        out = Utf8Of(text);
+        return true;
+    }
+    std::string text;
+    if (!CopyHostString(reinterpret_cast<const char*>(answer), MaxHostText, text)) return false;
+    out = Utf8FromAnsi(text);
+    return true;
+}
+
+int32_t CurrentListPos() {
+    return static_cast<int32_t>(HostQuery(IPC_GETLISTPOS));
+}
+
+const char* PlaylistFileText(int32_t position) {
     const auto* text = reinterpret_cast<const char*>(
         HostQuery(IPC_GETPLAYLISTFILE, static_cast<WPARAM>(position)));
     return text ? text : "";
 }
-} // namespace
 
 std::string CurrentPlaylistFile(int32_t& position) {
-    position = static_cast<int32_t>(HostQuery(IPC_GETLISTPOS));
-    return PlaylistFileAt(position);
+    position = CurrentListPos();
+    return PlaylistFileText(position);
 }
 
 const char* CurrentPlaylistFileText() {
-    return PlaylistFileAt(static_cast<int32_t>(HostQuery(IPC_GETLISTPOS)));
+    return PlaylistFileText(CurrentListPos());
 }
 
 std::string CurrentPlaylistFileU8(int32_t& position, bool wide) {
-    position = static_cast<int32_t>(HostQuery(IPC_GETLISTPOS));
+    position = CurrentListPos();
     return HostText(IPC_GETPLAYLISTFILEW, IPC_GETPLAYLISTFILE, static_cast<WPARAM>(position), wide);
 }

@@ -19,6 +19,12 @@ bool CopyHostString(const wchar_t* text, size_t limit, std::wstring& out);
 std::string HostText(LPARAM codeW, LPARAM codeA, WPARAM param, bool wide);
 // A request whose answer points at one of the host's strings: copied at once; null reads empty.
 std::string HostString(LPARAM code, WPARAM param);
+// The current playlist position.
+int32_t CurrentListPos();
+// The playlist title of the entry at position in UTF-8, in one request (the Unicode one where
+// wide is set); false when the answer is no readable string (0, or 1 from a host that does not
+// know the request).
+bool PlaylistTitle(int32_t position, bool wide, std::string& out);
 // The file of the current playlist entry, and that entry's position.
 std::string CurrentPlaylistFile(int32_t& position);
 // The same in UTF-8, asked in Unicode where wide is set (see HostText).
@@ -26,3 +32,5 @@ std::string CurrentPlaylistFileU8(int32_t& position, bool wide);
 // The same file as the host holds it, not copied: good only until the next request to the host
 // (the host may reuse the string); never null.
 const char* CurrentPlaylistFileText();
+// The same for the entry at position.
+const char* PlaylistFileText(int32_t position);

@@ -24,6 +24,12 @@ inline constexpr LPARAM IPC_GET_EXTENDED_FILE_INFOW = 3026;
 inline constexpr LPARAM IPC_PLAYING_FILE = 3003;
 // A further host notification sent when a track starts.
 inline constexpr LPARAM IPC_TRACK_STARTED = 636;
+// Winamp tells its plugins that something of the player changed; wParam says what.
+inline constexpr LPARAM IPC_CB_MISC = 603;
+// The current entry's title changed: a stream names its new song this way, without a new file.
+inline constexpr WPARAM IPC_CB_MISC_TITLE = 0;
+// The player started, paused, resumed or stopped, however that was asked for.
+inline constexpr WPARAM IPC_CB_MISC_STATUS = 2;
 
 // The five main control buttons (previous, play, pause, stop, next).
 inline constexpr WPARAM WINAMP_BUTTON1 = 40044;

@@ -7,6 +7,7 @@
 #include "host/host.h"
 #include "plugin/tray.h"
 #include "host/wa_ipc.h"
+#include "plugin/player_changes.h"
 #include "plugin/window_proc.h"
 #include "settings/settings.h"
 #include "transport/send.h"
@@ -93,6 +94,7 @@ void LoadTimeInit() {
     stopped = false;
     framesOnStack = 0;
     PendingJournalEntries().clear();
+    ForgetPlayerChanges();
     ForgetSettingsPlaces();
     AllowSending();
     StartJournalWrites();

@@ -1,10 +1,13 @@
 #include "plugin/window_proc.h"
 
+#include <algorithm>
 #include <string>
 
 #include "clients/clients.h"
+#include "clients/slots.h"
 #include "plugin/gen_Lumtra.h"
 #include "host/host.h"
+#include "plugin/player_changes.h"
 #include "plugin/tray.h"
 #include "host/wa_ipc.h"
 #include "settings/settings.h"
@@ -16,7 +19,7 @@
 int32_t SetStatusOnNext = 0;
 
 const TUpdateCalls& RealUpdateCalls() {
-    static const TUpdateCalls real{&SetText, &RefreshTrayTip};
+    static const TUpdateCalls real{&SetText, &RefreshTrayTip, &RestoreStatuses};
     return real;
 }
 TUpdateCalls UpdateCalls = RealUpdateCalls();
@@ -87,14 +90,46 @@ void OnCommand(WPARAM id) {
     if (id >= WINAMP_BUTTON1 && id <= WINAMP_BUTTON5) Arm();
 }
 
+// Winamp's word that the player changed without a new file: a stream's new song, or a new play
+// state. It arms the countdown as a new track does when the clients have something to learn.
+void OnPlayerChanged(WPARAM what, int32_t position) {
+    if (PlayerChangeIsNews(what, position)) Arm();
+}
+
+// Nothing plays: a status naming the last song would tell the user's contacts of a song nobody
+// hears. The clients get their users' own statuses back, as at switch-off (the next track stores
+// them anew), and the tray names no song. Done once per stop: later countdowns find nothing held.
+void GiveStatusesBack() {
+    if (std::any_of(ps.SaveData.begin(), ps.SaveData.end(),
+                    [](const TQIPState& s) { return s.wnd; }))
+        UpdateCalls.RestoreStatuses();
+    if (OwnStatusesBack) return;
+    OwnStatusesBack = true;
+    ps.Status.clear();
+    ps.LongStatus.clear();
+    ps.Tray.clear();
+    // The old host's timer would otherwise take the same file, played again, for the one shown.
+    ps.CurFile.clear();
+    if (GetControlValueB(IDC_SetTray)) UpdateCalls.RefreshTrayTip();
+}
+
 void UpdateOnce(const std::string& currentFile) {
     // Idle first: whatever happens below, the next track arms the countdown afresh.
     SetStatusOnNext = 0;
+    // A template with the play state shows the stop instead: its user asked to see it.
+    if (!PlayStateShown() && HostQuery(IPC_ISPLAYING) == 0) {
+        GiveStatusesBack();
+        return;
+    }
     if (IsOldWinamp() && ps.CurFile == currentFile) return;
     ps.Status = FormatText(GetControlValueT(IDC_Status));
     ps.LongStatus = FormatText(GetControlValueT(IDC_LongStatus));
     ps.Tray = FormatText(GetControlValueT(IDC_Tray));
     ps.Picture = PictureIndex(GetControlValueT(IDC_Picture), ps.DlgControlsC[IDC_Picture]);
+    // Before the clients are served: a title notified while they are waited for is compared with
+    // the one this update shows.
+    NoteTitleShown();
+    OwnStatusesBack = false;
     UpdateCalls.SetText();
     if (GetControlValueB(IDC_SetTray)) UpdateCalls.RefreshTrayTip();
 }
@@ -137,7 +172,9 @@ void Watch(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     // Both queries go out at every counted message, but the file name is only copied (and only
     // looked at) when the update fires, before anything else asks the host.
-    const char* currentFile = CurrentPlaylistFileText();
+    const int32_t position = CurrentListPos();
+    if (message == WM_WA_IPC && lParam == IPC_CB_MISC) OnPlayerChanged(wParam, position);
+    const char* currentFile = PlaylistFileText(position);
     if (SetStatusOnNext == 1 && !Busy()) Update(currentFile);
 }
 } // namespace

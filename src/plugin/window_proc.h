@@ -19,6 +19,7 @@ bool IsOldWinamp();
 struct TUpdateCalls {
     void (*SetText)();
     void (*RefreshTrayTip)();
+    void (*RestoreStatuses)(); // nothing plays: the users' own statuses go back
 };
 const TUpdateCalls& RealUpdateCalls();
 extern TUpdateCalls UpdateCalls;

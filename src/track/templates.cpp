@@ -44,3 +44,7 @@ std::string FormatText(const std::string& inp) {
     if (IsFallback(text)) return format2value(pos, f, "COPY");
     return text;
 }
+
+bool ShowsPlayState(const std::string& inp) {
+    return sRLS_l(inp, FormatTitleMask[PlayStateField]).Position > 0;
+}

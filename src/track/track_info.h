@@ -13,6 +13,7 @@ inline constexpr std::array<const char*, 10> FormatTitleCmd = {
 inline constexpr std::array<const char*, 10> FormatTitleMask = {
     "%Artist", "%Title", "%Album", "%Track", "%Comment",
     "%Year",   "%Genre", "%Copy",  "%File",  "%PlayState"};
+inline constexpr size_t PlayStateField = 9;
 
 // Size of the reply buffer handed to the host with an extended-file-info request.
 inline constexpr int32_t ExtendedInfoRetLen = 256;

@@ -65,7 +65,7 @@ int main() {
     plugin.hwndParent = h;
     plugin.hDllInstance = GetModuleHandleA(nullptr);
     ps.WinampVer = options.version;
-    UpdateCalls = TUpdateCalls{&NoUpdate, &NoUpdate};
+    UpdateCalls = TUpdateCalls{&NoUpdate, &NoUpdate, &NoUpdate};
 
     // Best of several rounds, the three set-ups interleaved so that a busy machine slows them
     // alike.

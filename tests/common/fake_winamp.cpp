@@ -123,6 +123,18 @@ LRESULT FakeWinamp::Command(WPARAM id) {
 LRESULT FakeWinamp::Tick() {
     return SendMessageA(hwnd_, WM_TIMER, 1, 0);
 }
+LRESULT FakeWinamp::Retitle(const std::string& title) {
+    const auto p = static_cast<size_t>(options.position);
+    if (p < options.playlist.size()) {
+        options.playlist[p].title = title;
+        options.playlist[p].titleW.clear();
+    }
+    return Notify(IPC_CB_MISC, IPC_CB_MISC_TITLE);
+}
+LRESULT FakeWinamp::ChangePlayState(LRESULT state) {
+    options.playState = state;
+    return Notify(IPC_CB_MISC, IPC_CB_MISC_STATUS);
+}
 
 const FakeEntry* FakeWinamp::Entry(WPARAM position) const {
     const auto p = static_cast<INT_PTR>(position);

@@ -79,6 +79,10 @@ class FakeWinamp {
     LRESULT Notify(LPARAM code, WPARAM wParam = 0);
     LRESULT Command(WPARAM id);
     LRESULT Tick();
+    // The current entry takes a new title (a stream's next song) and Winamp says so to its
+    // plugins; and the player's state changes (1 playing, 3 paused, 0 stopped), said the same way.
+    LRESULT Retitle(const std::string& title);
+    LRESULT ChangePlayState(LRESULT state);
 
     FakeWinampOptions options;
 

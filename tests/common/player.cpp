@@ -14,7 +14,8 @@ constexpr LPARAM IPC_GETVERSION = 0, IPC_ISPLAYING = 104, IPC_GETOUTPUTTIME = 10
                  IPC_GETLISTPOS = 125, IPC_GETPLAYLISTFILE = 211, IPC_GETPLAYLISTTITLE = 212,
                  IPC_GET_HMENU = 281, IPC_GET_EXTENDED_FILE_INFO = 290, IPC_GETINIDIRECTORY = 335,
                  IPC_PLAYING_FILE = 3003, IPC_GETPLAYLISTTITLEW = 213, IPC_GETPLAYLISTFILEW = 214,
-                 IPC_GET_EXTENDED_FILE_INFOW = 3026, IPC_GETINIDIRECTORYW = 1335;
+                 IPC_GET_EXTENDED_FILE_INFOW = 3026, IPC_GETINIDIRECTORYW = 1335, IPC_CB_MISC = 603;
+constexpr WPARAM IPC_CB_MISC_TITLE = 0, IPC_CB_MISC_STATUS = 2;
 constexpr wchar_t ClassName[] = L"Winamp v1.x";
 
 struct ExtendedFileInfo {
@@ -201,6 +202,19 @@ void Player::Tick(int count) {
 void Player::PlayAndSettle(size_t index, int delay) {
     Play(index);
     Tick(delay - 1);
+}
+
+void Player::Retitle(const std::string& title) {
+    if (position < playlist.size()) {
+        playlist[position].title = title;
+        playlist[position].titleU8.clear();
+    }
+    SendMessageA(hwnd_, WM_WA_IPC, IPC_CB_MISC_TITLE, IPC_CB_MISC);
+}
+
+void Player::ChangePlayState(int state) {
+    playState = state;
+    SendMessageA(hwnd_, WM_WA_IPC, IPC_CB_MISC_STATUS, IPC_CB_MISC);
 }
 
 std::string Player::TrayTip() const {

@@ -54,6 +54,10 @@ class Player {
     void Tick(int count);
     // Plays an entry and ticks until an update with the given delay has fired.
     void PlayAndSettle(size_t index, int delay);
+    // The current entry takes a new title (a stream's next song) and Winamp tells its plugins;
+    // the player pauses (3), stops (0) or plays again (1), told the same way, however it came.
+    void Retitle(const std::string& title);
+    void ChangePlayState(int state);
 
     HWND window() const { return hwnd_; }
     HMODULE module() const { return dll_; }

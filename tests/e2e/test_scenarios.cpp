@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <utility>
 #include <thread>
 
+#include "common/client_messages.h"
 #include "common/client_process.h"
 #include "common/dialog_driver.h"
 #include "common/files.h"
@@ -121,6 +123,112 @@ TEST_F(BothClientsTest, ATrackChangeDuringTheCountdownStartsItAgain) {
     player->Tick(1);
     EXPECT_EQ(Expected(1), Confirmed(qip, "q1.form"));
     EXPECT_EQ(Expected(1), Confirmed(rnq, "r1.form"));
+}
+
+namespace {
+// An internet radio stream: one address, whose songs only its playlist title names.
+PlayerTrack RadioStream(const std::string& title) {
+    return PlayerTrack{"http://radio.example.com:8000/live", title, {}};
+}
+// What a client confirmed for it: with no tags, both templates fall back to the title.
+std::string StreamShown(const std::string& title) {
+    return "pic=11|status=" + title + "|long=" + title;
+}
+} // namespace
+
+TEST_F(BothClientsTest, ARadioStreamsNewSongReachesBothClientsAndTheTrayOnce) {
+    Preset("SetTray", "1");
+    Preset("Tray", "%Copy");
+    StartPlayer();
+    player->playlist = {RadioStream("Radio One - First Song")};
+    player->PlayAndSettle(0, 3);
+    ASSERT_EQ(StreamShown("Radio One - First Song"), Confirmed(qip, "q1.form"));
+
+    const std::string second = "Radio One - Second Song";
+    player->Retitle(second);
+    player->Tick(1);
+    EXPECT_NE(StreamShown(second), Confirmed(qip, "q1.form")); // the delay as for a file
+    player->Tick(1);
+    EXPECT_EQ(StreamShown(second), Confirmed(qip, "q1.form"));
+    EXPECT_EQ(StreamShown(second), Confirmed(rnq, "r1.form"));
+    EXPECT_EQ(second, player->TrayTip());
+
+    // The same title told again and again reaches no client.
+    qip.Records();
+    rnq.Records();
+    for (int i = 0; i < 200; ++i)
+        player->Retitle(second);
+    player->Tick(5);
+    ok_sequence(qip.Records(), "q1", NothingSeq, "SameTitleQip");
+    ok_sequence(rnq.Records(), "r1", NothingSeq, "SameTitleRnq");
+}
+
+TEST_F(BothClientsTest, AStoppedPlayerGivesTheStatusesBackAndTheNextTrackStoresThemAnew) {
+    Preset("SetTray", "1");
+    Preset("Tray", "%Copy");
+    StartPlayer();
+    player->PlayAndSettle(0, 3);
+    ASSERT_EQ(Expected(0), Confirmed(qip, "q1.form"));
+
+    // A stop shorter than the delay (the gap between two tracks): straight on to the next track,
+    // the users' own statuses never set in between.
+    qip.Records();
+    rnq.Records();
+    player->ChangePlayState(0);
+    player->Tick(1);
+    player->PlayAndSettle(1, 3);
+    EXPECT_EQ(Expected(1), Confirmed(qip, "q1.form"));
+    EXPECT_EQ(Expected(1), Confirmed(rnq, "r1.form"));
+    for (const ClientRecord& r : qip.Records())
+        EXPECT_NE("Работаю", r.text) << "given back in the gap between two tracks";
+    for (const ClientRecord& r : rnq.Records())
+        EXPECT_NE("Занят", r.text) << "given back in the gap between two tracks";
+
+    // The player stops (the playlist ends, a media key): after the delay each user has their own
+    // status back, and the tray names no song.
+    player->ChangePlayState(0);
+    player->Tick(2);
+    EXPECT_EQ(QipBefore, Confirmed(qip, "q1.form"));
+    EXPECT_EQ(RnqBefore, Confirmed(rnq, "r1.form"));
+    EXPECT_EQ("", player->TrayTip());
+
+    // Stopped on, told so again: nothing more reaches the clients.
+    qip.Records();
+    rnq.Records();
+    player->ChangePlayState(0);
+    player->Tick(5);
+    ok_sequence(qip.Records(), "q1", NothingSeq, "StoppedOnQip");
+    ok_sequence(rnq.Records(), "r1", NothingSeq, "StoppedOnRnq");
+
+    // The user sets another status meanwhile: the next track stores that one, and quit gives it.
+    qip.SetText("q1.edit2", "Обедаю");
+    player->PlayAndSettle(2, 3);
+    EXPECT_EQ(Expected(2), Confirmed(qip, "q1.form"));
+    EXPECT_EQ(Expected(2), Confirmed(rnq, "r1.form"));
+    player->Close();
+    EXPECT_EQ("pic=5|status=Обедаю|long=В офисе", Confirmed(qip, "q1.form"));
+    EXPECT_EQ(RnqBefore, Confirmed(rnq, "r1.form"));
+}
+
+TEST_F(BothClientsTest, WithThePlayStateInTheStatusAPauseOrStopFromAnywhereShows) {
+    Preset("Status", "%PlayState %Artist - %Title");
+    StartPlayer();
+    player->PlayAndSettle(0, 3);
+    const PlayerTrack t = DemoPlaylist().at(0);
+    const auto shown = [&](const std::string& state) {
+        return "pic=11|status=" + state + " " + t.tags.at("ARTIST") + " - " + t.tags.at("TITLE") +
+               "|long=" + t.title;
+    };
+    ASSERT_EQ(shown("[PLAY]"), Confirmed(qip, "q1.form"));
+    // Without one of Winamp's buttons: a media key, a stream that ends. The stop keeps the song
+    // with the stop text, as this user asked.
+    const std::pair<int, const char*> rows[] = {{3, "[PAUSE]"}, {1, "[PLAY]"}, {0, "[STOP]"}};
+    for (const auto& [state, text] : rows) {
+        player->ChangePlayState(state);
+        player->Tick(2);
+        EXPECT_EQ(shown(text), Confirmed(qip, "q1.form")) << text;
+        EXPECT_EQ(shown(text), Confirmed(rnq, "r1.form")) << text;
+    }
 }
 
 TEST_F(BothClientsTest, QuitRestoresBothClientsAndKeepsTheSettings) {

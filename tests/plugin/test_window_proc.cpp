@@ -1,6 +1,7 @@
 // The hook on Winamp's window: when an update happens, what it builds, and that Winamp never
 // notices the plugin.
 #include <gtest/gtest.h>
+#include <array>
 #include <stdexcept>
 
 #include "common/fake_winamp.h"
@@ -15,8 +16,11 @@ constexpr LPARAM AnyIpc = 1234; // a host message the plugin neither sends nor w
 constexpr char SongFile[] = "C:\\Music\\Band - Song.mp3";
 constexpr char NextFile[] = "C:\\Music\\Next.mp3";
 
+constexpr char StreamAddress[] = "http://radio.example.com:8000/live";
+
 int setTextCalls = 0;
 int tipCalls = 0;
+int restoreCalls = 0;
 bool failSetText = false;
 void CountSetText() {
     ++setTextCalls;
@@ -24,6 +28,9 @@ void CountSetText() {
 }
 void CountTip() {
     ++tipCalls;
+}
+void CountRestore() {
+    ++restoreCalls;
 }
 
 class HookTest : public PluginTest {
@@ -37,9 +44,9 @@ class HookTest : public PluginTest {
         plugin.hwndParent = host.hwnd();
         ps.WinampVer = host.options.version;
         SetStatusOnNext = 0;
-        setTextCalls = tipCalls = 0;
+        setTextCalls = tipCalls = restoreCalls = 0;
         failSetText = false;
-        UpdateCalls = TUpdateCalls{&CountSetText, &CountTip};
+        UpdateCalls = TUpdateCalls{&CountSetText, &CountTip, &CountRestore};
         lpWndProcOld = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrA(host.hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc)));
         host.Flush();
@@ -48,9 +55,21 @@ class HookTest : public PluginTest {
         SetWindowLongPtrA(host.hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(lpWndProcOld));
         UpdateCalls = RealUpdateCalls();
         SetStatusOnNext = 0;
+        ps.SaveData = {};
         PluginTest::TearDown();
     }
     void Set(int id, const char* value) { ps.DlgControlsV[id] = value; }
+    void Ticks(int count) {
+        for (int i = 0; i < count; ++i)
+            host.Tick();
+    }
+    // A client whose status the plugin holds (the restore itself is counted, not run).
+    void HoldASlot() { ps.SaveData[0].wnd = host.hwnd(); }
+    // An internet radio stream: one address whose songs change inside it.
+    void PlayStream(const char* title) {
+        host.options.playlist[0] = FakeEntry{StreamAddress, title, {}};
+        host.Notify(IPC_PLAYING_FILE);
+    }
     // The queries the plugin sends about its own work, as a stream of messages of its own.
     void OwnQueries() {
         for (LPARAM code : {IPC_GETLISTPOS, IPC_GETPLAYLISTFILE, IPC_ISPLAYING,
@@ -68,6 +87,8 @@ const HostMsg CountedSeq[] = {Ipc(AnyIpc), Ipc(IPC_GETLISTPOS), Ipc(IPC_GETPLAYL
 const HostMsg UpdateSeq[] = {Ipc(IPC_PLAYING_FILE),
                              Ipc(IPC_GETLISTPOS),
                              Ipc(IPC_GETPLAYLISTFILE),
+                             // no template shows the play state: does anything play?
+                             Ipc(IPC_ISPLAYING),
                              // status caption
                              Ipc(IPC_GETLISTPOS),
                              Ipc(IPC_GETPLAYLISTFILEW),
@@ -80,7 +101,27 @@ const HostMsg UpdateSeq[] = {Ipc(IPC_PLAYING_FILE),
                              Ipc(IPC_GETPLAYLISTFILEW),
                              Ipc(IPC_GET_EXTENDED_FILE_INFOW),
                              Ipc(IPC_GET_EXTENDED_FILE_INFOW),
+                             // the title shown, which later title notifications are compared with
+                             Ipc(IPC_GETLISTPOS),
+                             Ipc(IPC_GETPLAYLISTTITLEW),
                              {0}};
+// Winamp's word that its player changed, of the given kind.
+constexpr HostMsg PlayerChanged(WPARAM what) {
+    return HostMsg{WM_WA_IPC, hostWparam | hostLparam, what, IPC_CB_MISC};
+}
+// A title notification that brings the title already shown: one title asked, nothing else sent.
+const HostMsg SameTitleSeq[] = {PlayerChanged(IPC_CB_MISC_TITLE),
+                                Ipc(IPC_GETLISTPOS),
+                                Ipc(IPC_GETPLAYLISTTITLEW),
+                                Ipc(IPC_GETPLAYLISTFILE),
+                                {0}};
+// The player stops (delay 1): the stop arms the countdown, and its update builds no status.
+const HostMsg StopGivesBackSeq[] = {PlayerChanged(IPC_CB_MISC_STATUS),
+                                    Ipc(IPC_GETLISTPOS),
+                                    Ipc(IPC_ISPLAYING), // news: nothing plays
+                                    Ipc(IPC_GETPLAYLISTFILE),
+                                    Ipc(IPC_ISPLAYING), // at the update, still nothing
+                                    {0}};
 const HostMsg PassedOnSeq[] = {
     Ipc(IPC_PLAYING_FILE), {WM_COMMAND, hostWparam, WINAMP_BUTTON2, 0}, {WM_TIMER, 0, 0, 0}, {0}};
 } // namespace
@@ -188,11 +229,25 @@ TEST_F(HookTest, OldHostTimerActsOnlyWhenTheFileChanged) {
     EXPECT_EQ(1, tipCalls);
 
     host.options.position = 1;
-    for (int i = 0; i < 3; ++i)
-        host.Tick();
+    Ticks(3);
     EXPECT_EQ(2, setTextCalls);
     EXPECT_EQ(NextFile, ps.CurFile);
     EXPECT_EQ("Next One", ps.LongStatus);
+
+    // Stopped: the statuses go back at the next firing, once; the same file played again is
+    // shown anew.
+    HoldASlot();
+    host.options.playState = 0;
+    Ticks(3);
+    EXPECT_EQ(1, restoreCalls);
+    ps.SaveData = {}; // the restore freed the slot
+    Ticks(3);
+    EXPECT_EQ(1, restoreCalls);
+    EXPECT_EQ(3, tipCalls);
+    host.options.playState = 1;
+    Ticks(3);
+    EXPECT_EQ(3, setTextCalls);
+    EXPECT_EQ(NextFile, ps.CurFile);
 }
 
 // ---- the SaveRestore gate and Winamp's own answers
@@ -264,6 +319,153 @@ TEST_F(HookTest, UpdateBuildsTheThreeTextsAndThePicture) {
     EXPECT_EQ(-1, ps.Picture);
     EXPECT_EQ(2, setTextCalls);
     EXPECT_EQ(1, tipCalls); // no tray, no tooltip
+}
+
+// ---- what Winamp says of its player beyond a new file
+
+TEST_F(HookTest, AStreamsNewTitleArmsTheCountdownAndOnlyANewOne) {
+    Set(IDC_DelayV, "3");
+    PlayStream("Radio One - First Song");
+    host.Notify(AnyIpc);
+    host.Notify(AnyIpc);
+    ASSERT_EQ(1, setTextCalls);
+    host.Flush();
+    host.Retitle("Radio One - First Song");
+    ExpectHostSeq(host, SameTitleSeq, "SameTitleSeq");
+
+    // Each row puts another answer in the host, then it notifies once: one title asked at most,
+    // and the countdown armed only for a readable title other than the last one seen.
+    const auto stream = [](const char* title) { return FakeEntry{StreamAddress, title, {}}; };
+    FakeEntry noTitle = stream("");
+    noTitle.nullTitle = true;
+    FakeEntry answersOne = stream("Radio One - Next");
+    answersOne.titleWAnswer = 1;
+    FakeEntry wideOnly = stream("Radio One - Next"); // the code page makes the same of both
+    wideOnly.titleW = L"Radio One - J\u00f3ga \u65e5\u672c";
+    struct Row {
+        const char* what;
+        FakeEntry entry;
+        int version;
+        bool arms;
+    };
+    const int current = host.options.version;
+    const Row rows[] = {
+        {"the same title", stream("Radio One - First Song"), current, false},
+        {"a new song", stream("Radio One - Next"), current, true},
+        {"the new song again", stream("Radio One - Next"), current, false},
+        {"no title (0)", noTitle, current, false},
+        {"a host that answers 1", answersOne, current, false},
+        {"a song the Unicode title alone tells apart", wideOnly, current, true},
+        {"an ANSI Winamp 5.0, a new song", stream("Radio One - Last"), 0x5000, true},
+    };
+    for (const Row& row : rows) {
+        SetStatusOnNext = 0;
+        host.options.playlist[0] = row.entry;
+        ps.WinampVer = row.version;
+        host.Flush();
+        host.Notify(IPC_CB_MISC, IPC_CB_MISC_TITLE);
+        EXPECT_EQ(row.arms ? 3 : 0, SetStatusOnNext) << row.what;
+        EXPECT_EQ(1u, host.CountIpc(IPC_GETPLAYLISTTITLEW) + host.CountIpc(IPC_GETPLAYLISTTITLE))
+            << row.what;
+    }
+    EXPECT_EQ(1, setTextCalls);
+
+    // The countdown ends as for a file: the new song is built and shown, the tray too.
+    ps.WinampVer = host.options.version;
+    host.Retitle("Radio One - Second Song");
+    host.Notify(AnyIpc);
+    host.Notify(AnyIpc);
+    EXPECT_EQ(2, setTextCalls);
+    EXPECT_EQ(2, tipCalls);
+    EXPECT_EQ("Radio One - Second Song", ps.LongStatus);
+}
+
+TEST_F(HookTest, StormsOfPlayerNotificationsMakeOneUpdateAtMost) {
+    Set(IDC_DelayV, "5");
+    PlayStream("Radio One - First Song");
+    // Thousands of notifications: the same title, a play state no template shows, and numbers
+    // Winamp does not document. They count the countdown down; none arms it again.
+    for (int i = 0; i < 5000; ++i)
+        host.Notify(IPC_CB_MISC, std::array<WPARAM, 5>{IPC_CB_MISC_TITLE, 1, IPC_CB_MISC_STATUS, 7,
+                                                       0xFFFF}[i % 5]);
+    EXPECT_EQ(1, setTextCalls);
+    EXPECT_EQ(0, SetStatusOnNext);
+    EXPECT_EQ(0, restoreCalls);
+}
+
+TEST_F(HookTest, AStopGivesTheStatusesBackOnceAndTheNextTrackIsShownAgain) {
+    Set(IDC_DelayV, "3");
+    HoldASlot();
+    host.Notify(IPC_PLAYING_FILE);
+    host.Notify(AnyIpc);
+    host.Notify(AnyIpc);
+    ASSERT_EQ(1, setTextCalls);
+
+    // A stop shorter than the delay (the gap between two tracks) changes nothing.
+    host.ChangePlayState(0);
+    EXPECT_EQ(3, SetStatusOnNext);
+    host.Notify(AnyIpc);
+    host.options.playState = 1;
+    host.Notify(IPC_PLAYING_FILE);
+    host.Notify(AnyIpc);
+    host.Notify(AnyIpc);
+    EXPECT_EQ(2, setTextCalls);
+    EXPECT_EQ(0, restoreCalls);
+
+    // A real stop: given back, no status built, the tooltip names no song.
+    Set(IDC_DelayV, "1");
+    host.Flush();
+    host.ChangePlayState(0);
+    ExpectHostSeq(host, StopGivesBackSeq, "StopGivesBackSeq");
+    EXPECT_EQ(1, restoreCalls);
+    EXPECT_EQ(2, setTextCalls);
+    EXPECT_EQ(3, tipCalls);
+    EXPECT_EQ("", ps.Tray);
+
+    // Stopped further: nothing more is given or shown, whatever arms the countdown.
+    ps.SaveData = {}; // the restore freed the slot
+    host.ChangePlayState(0);
+    host.Command(WINAMP_BUTTON4);
+    EXPECT_EQ(1, restoreCalls);
+    EXPECT_EQ(3, tipCalls);
+
+    // The next track is shown again.
+    host.options.playState = 1;
+    host.options.position = 1;
+    host.Notify(IPC_PLAYING_FILE);
+    EXPECT_EQ(3, setTextCalls);
+    EXPECT_EQ("Next One", ps.LongStatus);
+}
+
+TEST_F(HookTest, WhereATemplateShowsThePlayStateAPauseOrStopFromAnywhereShows) {
+    Set(IDC_DelayV, "1");
+    Set(IDC_SetStatus, "1");
+    Set(IDC_Status, "%playstate %Artist");
+    HoldASlot();
+    host.Notify(IPC_PLAYING_FILE);
+    EXPECT_EQ("[PLAY] Band", ps.Status);
+    host.ChangePlayState(3);
+    EXPECT_EQ("[PAUSE] Band", ps.Status);
+    host.ChangePlayState(0); // kept: the stop text is what this user asked to see
+    EXPECT_EQ("[STOP] Band", ps.Status);
+    EXPECT_EQ(3, setTextCalls);
+    EXPECT_EQ(0, restoreCalls);
+
+    // A template whose switch is off shows nothing: a pause is then no news, a stop gives back.
+    Set(IDC_SetStatus, "0");
+    host.options.playState = 1;
+    host.Notify(IPC_PLAYING_FILE);
+    host.ChangePlayState(3);
+    EXPECT_EQ(4, setTextCalls);
+    host.ChangePlayState(0);
+    EXPECT_EQ(4, setTextCalls);
+    EXPECT_EQ(1, restoreCalls);
+
+    // The tray's template counts where the tray is shown.
+    Set(IDC_Tray, "%File %PlayState");
+    host.ChangePlayState(3);
+    EXPECT_EQ(5, setTextCalls);
+    EXPECT_EQ("Band - Song [PAUSE]", ps.Tray);
 }
 
 // ---- failures stay inside the hook
