@@ -75,10 +75,13 @@ bool Exists(const std::string& path) {
 // reader skips.
 constexpr char OwnerHead[] = "; gen_Lumtra library=";
 
+// Far more than the plugin ever writes: a larger file is none of its own, nor names an owner.
+constexpr DWORD MaxOwnedFileBytes = 1024 * 1024;
+
 // The library a file names as its owner; empty for a file that names none (or cannot be read).
 std::string OwnerOf(const std::string& path) {
     std::string text;
-    if (!ReadWholeFile(path, text) || text.rfind(OwnerHead, 0) != 0) return {};
+    if (!ReadWholeFile(path, text, MaxOwnedFileBytes) || text.rfind(OwnerHead, 0) != 0) return {};
     const size_t from = sizeof OwnerHead - 1;
     const size_t end = text.find_first_of("\r\n", from);
     return text.substr(from, end == std::string::npos ? std::string::npos : end - from);
