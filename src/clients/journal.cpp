@@ -88,6 +88,10 @@ bool HoldsJournal(const std::string& path) {
 }
 } // namespace
 
+bool SameWindow(const TQIPState& a, const TQIPState& b) {
+    return a.wnd == b.wnd && a.pid == b.pid && a.formClass == b.formClass;
+}
+
 std::string JournalFileName() {
     JournalWritten(JournalWaitMs); // what is read is what was last written
     return FileToRead(JournalPlaces(), &HoldsJournal);
@@ -136,9 +140,8 @@ std::vector<TQIPState> ParseJournal(const std::string& text) {
     // A window is one client: an entry naming one an earlier entry names is left out, so that
     // no look-alike can take it for its own.
     auto named = [&] {
-        return std::any_of(out.begin(), out.end(), [&](const TQIPState& o) {
-            return o.wnd == e.wnd && o.pid == e.pid && o.formClass == e.formClass;
-        });
+        return std::any_of(out.begin(), out.end(),
+                           [&](const TQIPState& o) { return SameWindow(o, e); });
     };
     auto finish = [&] {
         if (inEntry && whole && Usable(e) && out.size() <= ICQClientsMaxCount && !named())

@@ -9,6 +9,9 @@
 
 #include "settings/tps.h"
 
+// Whether two entries name one window: its handle, process and class.
+bool SameWindow(const TQIPState& a, const TQIPState& b);
+
 // The library's path with ".statuses.txt" appended, in the folder the settings' rule picks.
 std::string JournalFileName();
 

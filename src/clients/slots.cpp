@@ -55,10 +55,6 @@ bool SameClient(const TQIPState& a, const TQIPState& b) {
     return a.formClass == b.formClass && a.mainTitle == b.mainTitle;
 }
 
-bool SameWindow(const TQIPState& a, const TQIPState& b) {
-    return a.wnd == b.wnd && a.pid == b.pid && a.formClass == b.formClass;
-}
-
 // The picture is part of what the plugin set where it can be read back (QIP's) and the plugin
 // sets it; otherwise it is the user's, whatever it shows.
 bool PictureCounts(const TQIPState& entry) {

@@ -48,28 +48,34 @@ bool CopyHostString(const wchar_t* text, size_t limit, std::wstring& out) {
     return CopyAt(text, limit, out);
 }
 
-std::string HostText(LPARAM codeW, LPARAM codeA, WPARAM param, bool wide) {
-    std::wstring text;
-    if (wide && CopyHostString(reinterpret_cast<const wchar_t*>(HostQuery(codeW, param)),
-                               MaxHostText, text))
-        return Utf8Of(text);
-    return Utf8FromAnsi(HostString(codeA, param));
-}
-
-bool PlaylistTitle(int32_t position, bool wide, std::string& out) {
-    const LRESULT answer = HostQuery(wide ? IPC_GETPLAYLISTTITLEW : IPC_GETPLAYLISTTITLE,
-                                     static_cast<WPARAM>(position));
+namespace {
+// One request, its answer copied at once and checked: false when it is no readable string.
+bool AskHostText(LPARAM codeW, LPARAM codeA, WPARAM param, bool wide, std::string& out) {
     if (wide) {
         std::wstring text;
-        if (!CopyHostString(reinterpret_cast<const wchar_t*>(answer), MaxHostText, text))
+        if (!CopyHostString(reinterpret_cast<const wchar_t*>(HostQuery(codeW, param)), MaxHostText,
+                            text))
             return false;
         out = Utf8Of(text);
         return true;
     }
     std::string text;
-    if (!CopyHostString(reinterpret_cast<const char*>(answer), MaxHostText, text)) return false;
+    if (!CopyHostString(reinterpret_cast<const char*>(HostQuery(codeA, param)), MaxHostText, text))
+        return false;
     out = Utf8FromAnsi(text);
     return true;
+}
+} // namespace
+
+std::string HostText(LPARAM codeW, LPARAM codeA, WPARAM param, bool wide) {
+    std::string text;
+    if (wide && AskHostText(codeW, codeA, param, true, text)) return text;
+    return Utf8FromAnsi(HostString(codeA, param));
+}
+
+bool PlaylistTitle(int32_t position, bool wide, std::string& out) {
+    return AskHostText(IPC_GETPLAYLISTTITLEW, IPC_GETPLAYLISTTITLE, static_cast<WPARAM>(position),
+                       wide, out);
 }
 
 int32_t CurrentListPos() {
