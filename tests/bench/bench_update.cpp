@@ -21,7 +21,8 @@
 #include "settings/settings.h"
 
 namespace {
-constexpr int Rounds = 15;
+// Rounds per case, each of one update and one replay.
+constexpr int Rounds = 75;
 constexpr char SteadyLongStatus[] = "Artist - Title";
 
 // One message a client received from the plugin, ready to be sent again.
@@ -153,11 +154,10 @@ double Now() {
     return static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
 }
 
-template <class F> double Seconds(int times, F&& f) {
+template <class F> double Seconds(F&& f) {
     const double start = Now();
-    for (int i = 0; i < times; ++i)
-        f();
-    return (Now() - start) / times;
+    f();
+    return Now() - start;
 }
 
 double Median(std::vector<double> v) {
@@ -170,15 +170,17 @@ struct Result {
     double ratio, update, floor;
 };
 
-// Rounds of the update and of its floor, each round in the other order than the one before,
-// so that a machine busy with something else slows both alike.
-template <class Update> Result Measure(Clients& c, int times, Update&& update, const Floor& f) {
+// Rounds of one update and one replay of its floor, each round in the other order than the one
+// before, so that a machine busy with something else slows both alike. A round is a single update:
+// a batch of them would let a stretch of load meet one side only, and the per-round ratios spread
+// so far that the median of a case moved by a twentieth from run to run.
+template <class Update> Result Measure(Clients& c, int rounds, Update&& update, const Floor& f) {
     std::vector<double> ratios, updates, floors;
-    for (int r = 0; r < Rounds; ++r) {
+    for (int r = 0; r < rounds; ++r) {
         double u = 0, fl = 0;
-        if (r % 2) fl = Seconds(times, [&] { Replay(f); });
-        u = Seconds(times, update);
-        if (!(r % 2)) fl = Seconds(times, [&] { Replay(f); });
+        if (r % 2) fl = Seconds([&] { Replay(f); });
+        u = Seconds(update);
+        if (!(r % 2)) fl = Seconds([&] { Replay(f); });
         ratios.push_back(u / fl);
         updates.push_back(u);
         floors.push_back(fl);
@@ -209,7 +211,7 @@ void Report(const char* clients, int unrelated, const char* kind, const Floor& f
     std::fflush(stdout);
 }
 
-void RunCase(Clients& c, const char* label, int unrelated, int times) {
+void RunCase(Clients& c, const char* label, int unrelated, int rounds) {
     int serial = 0;
     auto steady = [] { SetText(); };
     auto changing = [&serial] {
@@ -225,11 +227,12 @@ void RunCase(Clients& c, const char* label, int unrelated, int times) {
     for (int more = 0; steadyFloor.texts > 0 && more < 5; ++more)
         steadyFloor = RecordFloor(c, steady);
     if (steadyFloor.texts > 0) std::printf("the steady update still changes clients\n");
-    Report(label, unrelated, "steady", steadyFloor, Measure(c, times, steady, steadyFloor));
+    Report(label, unrelated, "steady", steadyFloor, Measure(c, rounds, steady, steadyFloor));
 
     const Floor changingFloor = RecordFloor(c, changing);
     if (changingFloor.texts == 0) std::printf("the changing update changed nothing\n");
-    Report(label, unrelated, "changing", changingFloor, Measure(c, times, changing, changingFloor));
+    Report(label, unrelated, "changing", changingFloor,
+           Measure(c, rounds, changing, changingFloor));
 }
 // The plugin writes its files (the journal of stored statuses, before a client's first change in
 // an update) beside its code, which for a user is Winamp's Plugins folder on a local disk. The
@@ -314,7 +317,7 @@ int main(int argc, char** argv) {
     for (int unrelated : {10, 100, 1000}) {
         noise.TopLevelWindows(unrelated - made, "LumtraNoise");
         made = unrelated;
-        RunCase(c, "1 QIP + 1 R&Q", unrelated, 5);
+        RunCase(c, "1 QIP + 1 R&Q", unrelated, Rounds);
     }
     for (int i = 2; i <= 10; ++i) {
         const std::string n = std::to_string(i);
@@ -322,7 +325,7 @@ int main(int argc, char** argv) {
         c.Add(c.rnq.Rnq(std::string("r") + n));
     }
     SetText(); // stores the new ones
-    RunCase(c, "10 QIP + 10 R&Q", made, 2);
+    RunCase(c, "10 QIP + 10 R&Q", made, Rounds * 3 / 5);
     std::printf("(%d top-level windows in all)\n", TopLevelCount());
     std::printf("worst update/floor = %.2f\n", worst);
     return 0;
