@@ -4,7 +4,6 @@
 
 #include <cstddef>
 #include <cstring>
-#include <iterator>
 #include <vector>
 
 bool ReadWholeFile(const std::string& path, std::string& text, DWORD limit) {
@@ -59,15 +58,17 @@ std::wstring NtName(const std::wstring& path) {
 // Puts the file just written in place of the target through the handle that wrote it. MoveFileEx
 // would open it again by name, which costs a lookup of the whole path (under Wine, a request to
 // its server as well); the journal is written so before every changing update, which waits for
-// it. False when the system would not (a file system without it, a path too long): the caller
-// then closes the file and moves it by name.
+// it. False when the system would not (a file system without it) or the path is not plain: the
+// caller then closes the file and moves it by name.
 bool RenameOpenFile(HANDLE h, const std::wstring& target) {
-    if (!setInformationFile) return false;
-    wchar_t full[MAX_PATH * 2];
-    const DWORD n =
-        GetFullPathNameW(target.c_str(), static_cast<DWORD>(std::size(full)), full, nullptr);
-    if (n == 0 || n >= std::size(full)) return false;
-    const std::wstring name = NtName(std::wstring(full, n));
+    // Only a plain full path is given to the system as it stands: one with "." or ".." parts or
+    // forward slashes, or a relative one, is moved by name.
+    const bool drive = target.size() > 3 && target[1] == L':' && target[2] == L'\\';
+    if (!setInformationFile || !(drive || target.rfind(L"\\\\", 0) == 0) ||
+        target.find(L'/') != std::wstring::npos || target.find(L"\\.\\") != std::wstring::npos ||
+        target.find(L"\\..\\") != std::wstring::npos)
+        return false;
+    const std::wstring name = NtName(target);
     const size_t bytes = name.size() * sizeof(wchar_t);
     std::vector<LONG_PTR> record(
         (offsetof(TRenameInformation, fileName) + bytes + sizeof(LONG_PTR)) / sizeof(LONG_PTR) + 1);
