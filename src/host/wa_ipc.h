@@ -14,6 +14,9 @@ inline constexpr LPARAM IPC_GETPLAYLISTTITLE = 212;
 inline constexpr LPARAM IPC_GETPLAYLISTTITLEW = 213;
 inline constexpr LPARAM IPC_GETPLAYLISTFILEW = 214;
 inline constexpr LPARAM IPC_GET_HMENU = 281;
+// The window every dialog should be owned by (Winamp 5.51 and later): a modern skin parks the
+// main window out of sight and names another.
+inline constexpr LPARAM IPC_GETDIALOGBOXPARENT = 365;
 inline constexpr LPARAM IPC_GET_EXTENDED_FILE_INFO = 290;
 // The folder that holds winamp.ini (Winamp 2.9 and later): a pointer to its ANSI path.
 inline constexpr LPARAM IPC_GETINIDIRECTORY = 335;
@@ -22,14 +25,26 @@ inline constexpr LPARAM IPC_GETINIDIRECTORYW = 1335;
 // IPC_GET_EXTENDED_FILE_INFO in Unicode (Winamp 5.13 and later).
 inline constexpr LPARAM IPC_GET_EXTENDED_FILE_INFOW = 3026;
 inline constexpr LPARAM IPC_PLAYING_FILE = 3003;
-// A further host notification sent when a track starts.
-inline constexpr LPARAM IPC_TRACK_STARTED = 636;
+// The same start with the file's Unicode path in wParam (Winamp 5 sends both).
+inline constexpr LPARAM IPC_PLAYING_FILEW = 13003;
+// Winamp is about to choose the next entry (wParam is how it got there); the entry it leaves is
+// still the current one.
+inline constexpr LPARAM IPC_GET_NEXT_PLITEM = 636;
+// Sent inside Winamp's stop routine, and when it is asked whether it may close.
+inline constexpr LPARAM IPC_STOPPLAYING = 3043;
+inline constexpr LPARAM IPC_HOOK_OKTOQUIT = 3010;
+// The Unicode tag request Winamp sends while its playlist is locked.
+inline constexpr LPARAM IPC_GET_EXTENDED_FILE_INFOW_HOOKABLE = 3027;
 // Winamp tells its plugins that something of the player changed; wParam says what.
 inline constexpr LPARAM IPC_CB_MISC = 603;
 // The current entry's title changed: a stream names its new song this way, without a new file.
 inline constexpr WPARAM IPC_CB_MISC_TITLE = 0;
 // The player started, paused, resumed or stopped, however that was asked for.
 inline constexpr WPARAM IPC_CB_MISC_STATUS = 2;
+// The decoder's info changed (bitrate and the like), and pause or resume (Winamp 5.65 and later).
+inline constexpr WPARAM IPC_CB_MISC_INFO = 4;
+inline constexpr WPARAM IPC_CB_MISC_PAUSE = 7;
+inline constexpr WPARAM IPC_CB_MISC_UNPAUSE = 8;
 
 // The five main control buttons (previous, play, pause, stop, next).
 inline constexpr WPARAM WINAMP_BUTTON1 = 40044;

@@ -72,7 +72,7 @@ void Arm() {
 
 void OnHostIpc(LPARAM code) {
     CountDown();
-    if (code == IPC_PLAYING_FILE || code == IPC_TRACK_STARTED) Arm();
+    if (code == IPC_PLAYING_FILE || code == IPC_GET_NEXT_PLITEM) Arm();
 }
 
 // An old host reports no track change reliably; its timer makes the plugin look every few

@@ -153,7 +153,7 @@ TEST_F(HookTest, OneFiresInTheCallThatStartsTheTrack) {
     host.Notify(IPC_PLAYING_FILE);
     EXPECT_EQ(1, setTextCalls);
     ExpectHostSeq(host, UpdateSeq, "UpdateSeq");
-    host.Notify(IPC_TRACK_STARTED);
+    host.Notify(IPC_GET_NEXT_PLITEM);
     EXPECT_EQ(2, setTextCalls);
     for (WPARAM button = WINAMP_BUTTON1; button <= WINAMP_BUTTON5; ++button)
         host.Command(button);
@@ -500,7 +500,7 @@ TEST_F(HookTest, NullAnswersAndHugeTemplatesAreSurvived) {
     const std::string huge(100000, 'x');
     ps.DlgControlsV[IDC_Status] = huge + "%Artist%Title";
     host.options.playlist[0].nullFile = false;
-    host.Notify(IPC_TRACK_STARTED);
+    host.Notify(IPC_GET_NEXT_PLITEM);
     EXPECT_EQ(2, setTextCalls);
     EXPECT_EQ(huge + "BandSong", ps.Status);
 
