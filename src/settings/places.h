@@ -9,8 +9,9 @@
 #include <string>
 #include <vector>
 
-// The host's version from which it answers the request for its settings folder.
-inline constexpr int32_t HostIniDirectoryVersion = 0x2900;
+// The host's version from which it answers the request for its settings folder: Winamp 2.90
+// (Winamp 2.yx answers 0x20yx, Winamp 5.yx 0x50yx).
+inline constexpr int32_t HostIniDirectoryVersion = 0x2090;
 // From this one on the same folder is asked in Unicode.
 inline constexpr int32_t HostIniDirectoryWVersion = 0x5058;
 

@@ -137,7 +137,8 @@ TEST_F(PlacesTest, AHostAnswerThatNamesNoFolderLeavesTheSettingsToTheUsersApplic
         {"a null pointer", 0, 0x5666},
         {"a folder that does not exist", reinterpret_cast<LRESULT>(missing.c_str()), 0x5666},
         {"300 characters", reinterpret_cast<LRESULT>(tooLong.c_str()), 0x5666},
-        {"a folder, from a host too old to know", reinterpret_cast<LRESULT>(host.c_str()), 0x2800},
+        {"a folder, from Winamp 2.81 (too old to know)", reinterpret_cast<LRESULT>(host.c_str()),
+         0x2081},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -147,6 +148,23 @@ TEST_F(PlacesTest, AHostAnswerThatNamesNoFolderLeavesTheSettingsToTheUsersApplic
         EXPECT_FALSE(FileExists(HostIni));
         EXPECT_EQ(installed, ReadFileBytes(InstalledIni));
         DeletePluginFiles(AppDataPluginsFolder());
+    }
+}
+
+// Winamp 2.yx answers 0x20yx to the version request: the folder request came with 2.90, that is
+// 0x2090, and every later host is asked (see above for one too old).
+TEST_F(PlacesTest, WinampFrom290OnIsAskedForItsFolder) {
+    const struct {
+        const char* what;
+        int version;
+    } hosts[] = {{"Winamp 2.90", 0x2090}, {"Winamp 2.91", 0x2091}};
+    for (const auto& h : hosts) {
+        SCOPED_TRACE(h.what);
+        Start(UserRunDll, reinterpret_cast<LRESULT>(host.c_str()), h.version);
+        player->Close();
+        EXPECT_NE(std::string::npos, ReadFileBytes(HostIni).find("DelayV.Value=5\r\n"));
+        EXPECT_FALSE(FileExists(AppDataIni));
+        DeletePluginFiles(HostFolder + "\\Plugins");
     }
 }
 
