@@ -93,6 +93,18 @@ void ShowWinampMenu() {
     Desktop.SetForegroundWindow(host);
     Desktop.TrackPopupMenu(menu, 0, at.x, at.y, 0, host, nullptr);
 }
+
+// As Winamp's own tray icon: a hidden window (minimized to the tray, or hidden with its
+// minimized state kept) is restored and shown; one minimized to the taskbar is restored too,
+// where Winamp's icon would only bring its button forward. Then Winamp comes in front: the
+// click gave this process the right to do so.
+void ShowWinamp() {
+    const HWND host = plugin.hwndParent;
+    const bool hidden = !Desktop.IsWindowVisible(host);
+    if (hidden || Desktop.IsIconic(host)) Desktop.ShowWindow(host, SW_RESTORE);
+    if (hidden) Desktop.ShowWindow(host, SW_SHOW);
+    Desktop.SetForegroundWindow(host);
+}
 } // namespace
 
 uint32_t GetShellVer() {
@@ -176,7 +188,7 @@ void OnTrayMessage(LPARAM lParam) {
     if (!GetControlValueB(IDC_SetTray)) return;
     switch (LOWORD(lParam)) {
     case WM_RBUTTONUP: ShowWinampMenu(); break;
-    case WM_LBUTTONUP: Desktop.SetForegroundWindow(plugin.hwndParent); break;
+    case WM_LBUTTONUP: ShowWinamp(); break;
     default: break;
     }
 }

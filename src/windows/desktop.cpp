@@ -24,13 +24,23 @@ BOOL WINAPI CallShellNotifyIcon(DWORD m, PNOTIFYICONDATAW d) {
 BOOL WINAPI CallTrackPopupMenu(HMENU m, UINT f, int x, int y, int r, HWND h, const RECT* rc) {
     return ::TrackPopupMenu(m, f, x, y, r, h, rc);
 }
+BOOL WINAPI CallIsIconic(HWND h) {
+    return ::IsIconic(h);
+}
+BOOL WINAPI CallIsWindowVisible(HWND h) {
+    return ::IsWindowVisible(h);
+}
+BOOL WINAPI CallShowWindow(HWND h, int command) {
+    return ::ShowWindow(h, command);
+}
 } // namespace
 
 const TDesktopCalls& RealDesktop() {
     static const TDesktopCalls real{&CallGetCursorPos,        &CallSetCursorPos,
                                     &CallMouseEvent,          &CallSetForegroundWindow,
                                     &CallGetForegroundWindow, &CallShellNotifyIcon,
-                                    &CallTrackPopupMenu};
+                                    &CallTrackPopupMenu,      &CallIsIconic,
+                                    &CallIsWindowVisible,     &CallShowWindow};
     return real;
 }
 

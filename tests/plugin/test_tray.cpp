@@ -17,7 +17,7 @@
 
 namespace {
 // ---- what the plugin asked of the desktop, in order
-enum CallKind { ShellNotify, CursorPos, Foreground, PopupMenu };
+enum CallKind { ShellNotify, CursorPos, Foreground, PopupMenu, Show };
 struct DesktopCall {
     CallKind kind;
     UINT_PTR a = 0, b = 0, c = 0, d = 0, e = 0; // the call's arguments, as listed per kind below
@@ -44,6 +44,21 @@ BOOL WINAPI RecGetCursorPos(LPPOINT p) {
 }
 BOOL WINAPI RecSetForeground(HWND h) {
     rec.calls.push_back({Foreground, reinterpret_cast<UINT_PTR>(h)});
+    return TRUE;
+}
+// Winamp's window as the test stages it: the state is read, only ShowWindow is recorded.
+struct WindowState {
+    bool visible = true, iconic = false;
+};
+WindowState winamp;
+BOOL WINAPI StagedIsIconic(HWND) {
+    return winamp.iconic;
+}
+BOOL WINAPI StagedIsWindowVisible(HWND) {
+    return winamp.visible;
+}
+BOOL WINAPI RecShowWindow(HWND h, int command) {
+    rec.calls.push_back({Show, reinterpret_cast<UINT_PTR>(h), static_cast<UINT_PTR>(command)});
     return TRUE;
 }
 BOOL WINAPI RecTrackPopupMenu(HMENU m, UINT flags, int x, int y, int, HWND owner, const RECT*) {
@@ -95,6 +110,10 @@ class TrayTest : public PluginTest {
         Desktop.GetCursorPos = &RecGetCursorPos;
         Desktop.SetForegroundWindow = &RecSetForeground;
         Desktop.TrackPopupMenu = &RecTrackPopupMenu;
+        Desktop.IsIconic = &StagedIsIconic;
+        Desktop.IsWindowVisible = &StagedIsWindowVisible;
+        Desktop.ShowWindow = &RecShowWindow;
+        winamp = {};
         ps = defPS;
     }
     void TearDown() override {
@@ -300,9 +319,31 @@ TEST_F(TrayTest, RightClickOpensWinampsMenuAtTheCursor) {
     DestroyMenu(hostMenu);
 }
 
-TEST_F(TrayTest, LeftClickBringsWinampForwardAndOtherEventsDoNothing) {
-    OnTrayMessage(WM_LBUTTONUP);
-    ExpectCalls({{Foreground, Host()}});
+// As Winamp's own icon: a minimized or hidden Winamp is restored (a hidden one shown as well),
+// then brought in front.
+TEST_F(TrayTest, LeftClickShowsWinampAndOtherEventsDoNothing) {
+    const struct {
+        const char* what;
+        WindowState state;
+        std::vector<DesktopCall> calls;
+    } cases[] = {
+        {"visible", {true, false}, {{Foreground, Host()}}},
+        {"minimized", {true, true}, {{Show, Host(), SW_RESTORE}, {Foreground, Host()}}},
+        {"hidden",
+         {false, false},
+         {{Show, Host(), SW_RESTORE}, {Show, Host(), SW_SHOW}, {Foreground, Host()}}},
+        {"minimized to the tray",
+         {false, true},
+         {{Show, Host(), SW_RESTORE}, {Show, Host(), SW_SHOW}, {Foreground, Host()}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        winamp = c.state;
+        rec = {};
+        OnTrayMessage(WM_LBUTTONUP);
+        ExpectCalls(c.calls);
+    }
+    winamp = {};
     rec = {};
     for (UINT m : {WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_LBUTTONDBLCLK, WM_MOUSEMOVE, WM_USER + 2})
         OnTrayMessage(m);
