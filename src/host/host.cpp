@@ -8,6 +8,13 @@ LRESULT HostQuery(LPARAM code, WPARAM param) {
     return SendMessageA(plugin.hwndParent, WM_WA_IPC, param, code);
 }
 
+HWND HostDialogParent(int32_t version) {
+    if (version < HostDialogParentVersion) return plugin.hwndParent;
+    // A host that does not know the request answers 1 or 0; another may answer anything.
+    const auto named = reinterpret_cast<HWND>(HostQuery(IPC_GETDIALOGBOXPARENT));
+    return named && IsWindow(named) ? named : plugin.hwndParent;
+}
+
 std::string HostString(LPARAM code, WPARAM param) {
     // The host owns the string and may reuse it with its next answer.
     const auto* text = reinterpret_cast<const char*>(HostQuery(code, param));

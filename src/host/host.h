@@ -34,3 +34,9 @@ std::string CurrentPlaylistFileU8(int32_t& position, bool wide);
 const char* CurrentPlaylistFileText();
 // The same for the entry at position.
 const char* PlaylistFileText(int32_t position);
+// The first Winamp that names the window its plugins' dialogs should be owned by (5.51).
+inline constexpr int32_t HostDialogParentVersion = 0x5051;
+// The owner for a dialog of the plugin: the window the host names where it knows the request
+// (version says which host this is) and answers a window, else Winamp's main window. A modern
+// skin parks the main window out of sight and names its own.
+HWND HostDialogParent(int32_t version);

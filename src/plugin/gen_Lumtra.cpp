@@ -135,8 +135,8 @@ void config() {
     const TPluginOnStack below; // the dialog's loop runs with this frame below it
     try {
         static constexpr TDialogActions actions{&PluginStopped, &config_apply};
-        DialogBoxParamA(plugin.hDllInstance, cDlgName, plugin.hwndParent, &ConfigProc,
-                        reinterpret_cast<LPARAM>(&actions));
+        DialogBoxParamA(plugin.hDllInstance, cDlgName, HostDialogParent(defPS.WinampVer),
+                        &ConfigProc, reinterpret_cast<LPARAM>(&actions));
     } catch (...) {
     }
 }

@@ -40,6 +40,7 @@ bool IsOwnQuery(LPARAM code) {
     case IPC_GET_EXTENDED_FILE_INFO:
     case IPC_GETPLAYLISTFILEW:
     case IPC_GETPLAYLISTTITLEW:
+    case IPC_GETDIALOGBOXPARENT:
     case IPC_GET_EXTENDED_FILE_INFOW: return true;
     default: return false;
     }

@@ -149,6 +149,8 @@ LRESULT FakeWinamp::Answer(UINT m, WPARAM w, LPARAM l) {
     case IPC_GETLISTPOS: return options.position;
     case IPC_ISPLAYING: return options.playState;
     case IPC_GET_HMENU: return reinterpret_cast<LRESULT>(options.menu);
+    case IPC_GETDIALOGBOXPARENT:
+        return options.dialogParent == -1 ? reinterpret_cast<LRESULT>(hwnd_) : options.dialogParent;
     case IPC_GETPLAYLISTFILE: {
         const FakeEntry* e = Entry(w);
         return e && !e->nullFile ? reinterpret_cast<LRESULT>(e->file.c_str()) : 0;

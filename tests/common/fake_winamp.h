@@ -38,6 +38,9 @@ struct FakeWinampOptions {
     bool record = true;    // off for benchmarks
     // Winamp 5's main window is a Unicode window; Winamp 2.x had an ANSI one.
     bool unicode = true;
+    // IPC_GETDIALOGBOXPARENT: -1 answers the main window, as Winamp 5.51 and later do where no
+    // skin names another; else this (a skin's window, or 0 or 1 from a host that does not know).
+    LRESULT dialogParent = -1;
 };
 
 // An expected host message; `flags` says which parameters are compared.

@@ -135,6 +135,42 @@ TEST_F(DialogTest, OpensOverWinampShowingTheCurrentSettings) {
     EXPECT_TRUE(trayCalls.empty()); // and applies nothing
 }
 
+// A modern skin parks Winamp's main window out of sight and names another window for dialogs
+// (Winamp 5.51 and later): the settings open over that one. A host too old to know the request,
+// or one answering no window, gets them over its main window.
+TEST_F(DialogTest, TheSettingsAreOwnedByTheWindowTheHostNamesForDialogs) {
+    const HWND skin = CreateWindowExA(0, "STATIC", "skin", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                      nullptr, nullptr);
+    ASSERT_NE(nullptr, skin);
+    const auto named = reinterpret_cast<LRESULT>(skin);
+    const struct {
+        const char* what;
+        int version;
+        LRESULT answer;
+        HWND owner;
+    } cases[] = {
+        {"Winamp 5.9, a skin's window", 0x5092, named, skin},
+        {"Winamp 5.51, a skin's window", 0x5051, named, skin},
+        {"Winamp 5.5, too old to be asked", 0x5050, named, host.hwnd()},
+        {"Winamp 5.9, its main window", 0x5092, reinterpret_cast<LRESULT>(host.hwnd()),
+         host.hwnd()},
+        {"1: a host that does not know", 0x5092, 1, host.hwnd()},
+        {"0: a host that does not know", 0x5092, 0, host.hwnd()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        host.options.version = c.version;
+        host.options.dialogParent = c.answer;
+        init();
+        RunConfigDialog([&](HWND dlg) {
+            EXPECT_EQ(c.owner, GetWindow(dlg, GW_OWNER));
+            Click(dlg, IDCANCEL);
+        });
+        quit();
+    }
+    DestroyWindow(skin);
+}
+
 TEST_F(DialogTest, OkWithoutChangesRewritesTheSameContents) {
     StartWith([](TPS& s) {
         s.DlgControlsV[IDC_DelayV] = "5";

@@ -72,9 +72,10 @@ class HookTest : public PluginTest {
     }
     // The queries the plugin sends about its own work, as a stream of messages of its own.
     void OwnQueries() {
-        for (LPARAM code : {IPC_GETLISTPOS, IPC_GETPLAYLISTFILE, IPC_ISPLAYING,
-                            IPC_GETPLAYLISTTITLE, IPC_GET_EXTENDED_FILE_INFO, IPC_GETPLAYLISTFILEW,
-                            IPC_GETPLAYLISTTITLEW, IPC_GET_EXTENDED_FILE_INFOW})
+        for (LPARAM code :
+             {IPC_GETLISTPOS, IPC_GETPLAYLISTFILE, IPC_ISPLAYING, IPC_GETPLAYLISTTITLE,
+              IPC_GET_EXTENDED_FILE_INFO, IPC_GETPLAYLISTFILEW, IPC_GETPLAYLISTTITLEW,
+              IPC_GET_EXTENDED_FILE_INFOW, IPC_GETDIALOGBOXPARENT})
             host.Notify(code);
     }
     FakeWinamp host;
