@@ -12,6 +12,7 @@
 #include "settings/settings.h"
 #include "transport/send.h"
 #include "support/supportLumtra.h"
+#include "track/track_info.h"
 #include "windows/window_text.h"
 
 WNDPROC lpWndProcOld = nullptr;
@@ -96,6 +97,7 @@ void LoadTimeInit() {
     PendingJournalEntries().clear();
     ForgetPlayerChanges();
     ForgetSettingsPlaces();
+    ForgetStreamTags();
     AllowSending();
     StartJournalWrites();
     InitDefaults();

@@ -22,5 +22,9 @@ inline constexpr int32_t ExtendedInfoRetLen = 256;
 bool TrackTextsInUnicode();
 
 // The trimmed text of one field of the entry at PlayListPos whose file is f, in UTF-8 as every
-// track text; empty when the host has nothing for it.
+// track text; empty when the host has nothing for it. Where the host has neither an artist nor a
+// title for the entry (a stream always), both come from its playlist title, "Artist - Song".
 std::string format2value(int32_t PlayListPos, const std::string& f, const std::string& field);
+
+// Drops the tags kept for the stream last asked about (as at library load).
+void ForgetStreamTags();

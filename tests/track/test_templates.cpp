@@ -46,17 +46,18 @@ TEST_F(TemplateTest, EmptyFieldsAroundTheDash) {
     EXPECT_EQ("Song", FormatText("%Artist - %Title"));
     Tags("Band", "");
     EXPECT_EQ("Band - ", FormatText("%Artist - %Title")); // nothing is removed at the end
-    Tags("", "");
+    Tags("", ""); // no tags: those of the title "Band - Song"
     EXPECT_EQ("Band - Song", FormatText("%Artist - %Title"));
-    EXPECT_EQ("Band - Song", FormatText("%Artist %Title")); // the lone space falls back too
+    EXPECT_EQ("Band Song", FormatText("%Artist %Title"));
+    EXPECT_EQ("Band - Song", FormatText("%Album %Genre")); // the lone space falls back too
 }
 
 TEST_F(TemplateTest, EmptyFieldsAroundTheQuotes) {
     EXPECT_EQ("Band \"Song\"", FormatText(QuotedTemplate));
     Tags("", "Song");
     EXPECT_EQ("Song\"", FormatText(QuotedTemplate));
-    Tags("", "");
-    EXPECT_EQ("Band - Song", FormatText(QuotedTemplate));
+    Tags("", ""); // no tags: those of the title "Band - Song"
+    EXPECT_EQ("Band \"Song\"", FormatText(QuotedTemplate));
 }
 
 TEST_F(TemplateTest, PrefixesGoOnlyOnceAndOnlyAtTheStart) {
@@ -88,7 +89,64 @@ TEST_F(TemplateTest, DefaultTrayTemplateKeepsItsLabels) {
     const std::string tray = defPS.DlgControlsV[IDC_Tray];
     EXPECT_EQ(U8(u8"Файл: Band - Song\r\nИсполнитель: Band\r\nНазвание: Song"), FormatText(tray));
     Tags("", "");
-    EXPECT_EQ(U8(u8"Файл: Band - Song\r\nИсполнитель: \r\nНазвание: "), FormatText(tray));
+    entry().title = "Radio X Live";
+    EXPECT_EQ(U8(u8"Файл: Band - Song\r\nИсполнитель: \r\nНазвание: Radio X Live"),
+              FormatText(tray));
+}
+
+// A stream has no tags: its artist and song are those of the title Winamp shows for it.
+TEST_F(TemplateTest, AStreamShowsTheSongOfItsTitle) {
+    const struct {
+        const char* title;
+        const char* templ;
+        const char* expected;
+    } rows[] = {
+        {"Band - Song", "%Artist - %Title", "Band - Song"},
+        {"Band - Song", "%Title", "Song"},
+        {"Band - Song", QuotedTemplate, "Band \"Song\""},
+        {"Radio X Live", "%Artist - %Title", "Radio X Live"},
+        {"Radio X Live", "%Artist", "Radio X Live"}, // nothing left: the title as a whole
+        {"A - B - C", "%Artist: %Title", "A: B - C"},
+    };
+    for (const auto& r : rows) {
+        host.options.playlist = {FakeEntry{StreamFile, r.title, {}}};
+        EXPECT_EQ(r.expected, FormatText(r.templ)) << r.title << " / " << r.templ;
+    }
+}
+
+// An update builds three texts, each asking for its fields. A stream is asked for its tags once
+// per song (a new song is a new title); a file at every text, as its tags may be edited while it
+// plays.
+TEST_F(TemplateTest, AStreamIsAskedForItsTagsOncePerTitle) {
+    const std::string texts[] = {"%Artist - %Title", "%Title", defPS.DlgControlsV[IDC_Tray]};
+    const auto update = [&] {
+        for (const std::string& t : texts)
+            FormatText(t);
+    };
+    const std::vector<std::string> once = {"ARTIST", "TITLE"};
+    host.options.playlist = {FakeEntry{StreamFile, "Band - Song", {}},
+                             FakeEntry{"http://other.example/live", "Other - Tune", {}}};
+    update();
+    update();
+    EXPECT_EQ(once, host.tagQueries()) << "one title";
+
+    host.Flush();
+    entry().title = "Other - Tune";
+    update();
+    EXPECT_EQ(once, host.tagQueries()) << "the next song";
+    EXPECT_EQ("Tune", FormatText("%Title"));
+
+    host.Flush();
+    host.options.position = 1;
+    update();
+    EXPECT_EQ(once, host.tagQueries()) << "another stream with the same title";
+
+    host.Flush();
+    host.options.playlist = {BandSong()};
+    host.options.position = 0;
+    update();
+    const std::vector<std::string> everyText = {"ARTIST", "TITLE", "TITLE", "ARTIST", "TITLE"};
+    EXPECT_EQ(everyText, host.tagQueries()) << "a file";
 }
 
 TEST_F(TemplateTest, LineBreaksComeFromTheTemplateNotFromTags) {

@@ -29,8 +29,43 @@ TEST_F(FieldTest, TagFillingTheWholeBufferIsTakenAs256Characters) {
 TEST_F(FieldTest, MissingTagOrAReplyOtherThanOneGivesNothing) {
     EXPECT_EQ("", format2value(0, SongFile, "YEAR"));
     // The host wrote the tag into the buffer, but did not say it succeeded.
+    entry().tags["ALBUM"] = "Greatest Hits";
     host.options.tagReply = 2;
-    EXPECT_EQ("", format2value(0, SongFile, "ARTIST"));
+    EXPECT_EQ("", format2value(0, SongFile, "ALBUM"));
+}
+
+// Winamp's decoders answer no tags for an address, nor for a file that carries none: the artist
+// and the title are then those of the title Winamp shows for the entry. A tag of either kind
+// keeps both as the host gives them.
+TEST_F(FieldTest, WithoutTagsTheArtistAndTitleAreThoseOfThePlaylistTitle) {
+    using Tags = std::map<std::string, std::string>;
+    const struct {
+        const char* file;
+        const char* title;
+        Tags tags;
+        const char* artist;
+        const char* song;
+    } rows[] = {
+        {StreamFile, "Band - Song", {}, "Band", "Song"},
+        {StreamFile, "Radio X Live", {}, "", "Radio X Live"},
+        {StreamFile, "A - B - C", {}, "A", "B - C"},
+        {StreamFile, "  Band  -  Song\t", {}, "Band", "Song"},
+        {StreamFile, "Band-Song", {}, "", "Band-Song"},
+        {StreamFile, "Other - Tune", {{"ARTIST", "Band"}, {"TITLE", "Song"}}, "Band", "Song"},
+        {SongFile, "Other - Tune", {{"ARTIST", "Band"}, {"TITLE", "Song"}}, "Band", "Song"},
+        {SongFile, "Artist - Song", {}, "Artist", "Song"},
+        {SongFile, "Artist - Song", {{"TITLE", "Song"}}, "", "Song"},
+        {SongFile, "Artist - Song", {{"ARTIST", "Band"}}, "Band", ""},
+        {SongFile, "Artist - Song", {{"ARTIST", " "}, {"TITLE", "\r\n"}}, "Artist", "Song"},
+    };
+    for (const int version : {0x5012, 0x5666}) {
+        ps.WinampVer = version;
+        for (const auto& r : rows) {
+            host.options.playlist = {FakeEntry{r.file, r.title, r.tags}};
+            EXPECT_EQ(r.artist, format2value(0, r.file, "ARTIST")) << r.title << " " << version;
+            EXPECT_EQ(r.song, format2value(0, r.file, "TITLE")) << r.title << " " << version;
+        }
+    }
 }
 
 TEST_F(FieldTest, CopyIsThePlaylistTitleOfThatPosition) {

@@ -6,6 +6,7 @@
 #include "settings/settings.h"
 
 inline constexpr char SongFile[] = "C:\\Music\\Band - Song.mp3";
+inline constexpr char StreamFile[] = "http://radio.example:8000/stream";
 
 inline FakeEntry BandSong() {
     return FakeEntry{SongFile, "Band - Song", {{"ARTIST", "Band"}, {"TITLE", "Song"}}};
