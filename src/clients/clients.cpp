@@ -104,11 +104,11 @@ TOutcome SetStatus(HWND wParent, const TStatusText& text) {
     return kind && kind->SetStatus ? kind->SetStatus(wParent, text) : TOutcome::Refused;
 }
 
-void SetText() {
+bool SetText() {
     // One piece of client work, which bounds every message and the update as a whole. While
     // other client work is under way (this update was reached from inside its wait), none starts.
     const TClientWork work(TWorkKind::Update);
-    if (!work.Granted()) return;
+    if (!work.Granted()) return true;
     // Each window's ids, class and existence are asked once in the update.
     TWindowMemo memo;
     // What this update sets, fixed now: nothing that runs while it waits can change it.
@@ -116,11 +116,11 @@ void SetText() {
     TWindowsAr forms = nilTWindowsAr;
     for (const TICQClient& c : ICQClients)
         AddClassName(forms.szClass, c.szStatusClass);
-    if (FindTopLevelWindows(forms) == 0) return;
+    if (FindTopLevelWindows(forms) == 0) return true;
     // Every client is asked at once whether it answers: several hung ones cost one wait together.
     ProbeClients(forms.windows.data(), forms.wwCounter);
 
-    if (work.Ended()) return;
+    if (work.Ended()) return true;
 
     // While statuses are kept, a form is changed only once its own is stored (or no slot is free).
     const bool keep = GetControlValueB(IDC_SaveRestore);
@@ -140,12 +140,15 @@ void SetText() {
     }
     if (keep) NoteIntended(forms, willChange, text);
 
+    bool reachedAll = true;
     for (int i = 0; i < forms.wwCounter && !work.Ended(); ++i) {
         const HWND form = forms.windows[static_cast<size_t>(i)];
         if (!willChange[static_cast<size_t>(i)] || IsUnanswering(form)) continue;
         // A client that stops answering in its status is left for the next update.
         const TClientCall call;
         const TOutcome outcome = ClientAnswering() ? SetStatus(form, text) : CallOutcome();
+        if (outcome == TOutcome::Cut) reachedAll = false;
         if (keep) NoteOutcome(form, outcome);
     }
+    return reachedAll;
 }

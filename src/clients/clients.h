@@ -63,4 +63,5 @@ TOutcome SetStatus(HWND wParent, const TStatusText& text);
 std::string MainWindowTitle(HWND form);
 
 // Finds every running client status form and applies the current status to those selected.
-void SetText();
+// False when the update's time ran out before some client it would have served.
+bool SetText();

@@ -7,6 +7,7 @@
 #include "host/host.h"
 #include "plugin/tray.h"
 #include "host/wa_ipc.h"
+#include "plugin/pacer.h"
 #include "plugin/player_changes.h"
 #include "plugin/window_proc.h"
 #include "settings/settings.h"
@@ -51,6 +52,9 @@ void Hook() {
 }
 
 void Unhook() {
+    // A countdown's deadline would end it while switched off; an update already asked for finds
+    // the hook gone and does nothing.
+    CancelDeadline();
     if (!lpWndProcOld) return;
     HWND h = plugin.hwndParent;
     if (!IsWindowL(h)) { // the window is gone and with it every way to call us
@@ -94,6 +98,7 @@ void LoadTimeInit() {
     started = false;
     stopped = false;
     framesOnStack = 0;
+    StopPacer();
     PendingJournalEntries().clear();
     ForgetPlayerChanges();
     ForgetSettingsPlaces();
@@ -159,6 +164,9 @@ void quit() {
     } catch (...) {
     }
     stopped = true;
+    // Nothing of the plugin's may reach Winamp's thread after quit: no deadline, no update asked
+    // for and not yet run.
+    StopPacer();
     // Quit may come while the settings dialog is open (Windows shutting down): it ends as Cancel.
     EndConfigDialog();
     StopSending();

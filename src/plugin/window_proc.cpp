@@ -7,11 +7,13 @@
 #include "clients/slots.h"
 #include "plugin/gen_Lumtra.h"
 #include "host/host.h"
+#include "plugin/pacer.h"
 #include "plugin/player_changes.h"
 #include "plugin/tray.h"
 #include "host/wa_ipc.h"
 #include "settings/settings.h"
 #include "support/supportLumtra.h"
+#include "support/unicode.h"
 #include "track/picture.h"
 #include "track/templates.h"
 #include "transport/send.h"
@@ -52,23 +54,44 @@ int32_t Delay() {
 
 // An update is under way. Messages reach this procedure meanwhile (Winamp's thread answers what
 // other programs send while it waits for a client); they are counted, but a countdown that ends
-// meanwhile is held at 1 and applied when the current update is over, never nested inside it.
-// The same holds while a restore waits (quit, or a switch-off in the dialog).
+// meanwhile is held at 1 and its update runs from Winamp's loop once the current one is over,
+// never nested inside it. The same holds while a restore waits (quit, or a switch-off in the
+// dialog).
 bool updating = false;
 
 bool Busy() {
     return updating || ClientWorkUnderWay();
 }
 
-// 1 is held until its update has run (outside an update it never outlives the message that
-// brought it).
-void CountDown() {
-    if (SetStatusOnNext > 1) --SetStatusOnNext;
+void OnDeadline();
+void OnUpdateDue();
+constexpr TPacerCalls Pacing{&OnDeadline, &OnUpdateDue};
+
+// The countdown has ended: the update runs once the message that ended it has returned, from
+// Winamp's loop, never inside whatever Winamp is doing when it sends itself a message.
+void UpdateSoon() {
+    PostUpdate(Pacing);
 }
 
-// A new track: the update follows after the configured number of host messages.
+// 1 is held until its update has run.
+void CountDown() {
+    if (SetStatusOnNext > 1) --SetStatusOnNext;
+    if (SetStatusOnNext == 1) UpdateSoon();
+}
+
+// A new track: the update follows after the configured number of host messages, or as many
+// seconds, whichever comes first: Winamp itself may send nothing for a whole song.
 void Arm() {
     SetStatusOnNext = Delay();
+    if (SetStatusOnNext == 1)
+        UpdateSoon();
+    else
+        StartDeadline(SetStatusOnNext, Pacing);
+}
+
+void Idle() {
+    SetStatusOnNext = 0;
+    CancelDeadline();
 }
 
 void OnHostIpc(LPARAM code) {
@@ -93,8 +116,8 @@ void OnCommand(WPARAM id) {
 
 // Winamp's word that the player changed without a new file: a stream's new song, or a new play
 // state. It arms the countdown as a new track does when the clients have something to learn.
-void OnPlayerChanged(WPARAM what, int32_t position) {
-    if (PlayerChangeIsNews(what, position)) Arm();
+void OnPlayerChanged(WPARAM what, int32_t position, const std::string& file) {
+    if (PlayerChangeIsNews(what, position, file)) Arm();
 }
 
 // Nothing plays: a status naming the last song would tell the user's contacts of a song nobody
@@ -116,13 +139,16 @@ void GiveStatusesBack() {
 
 void UpdateOnce(const std::string& currentFile) {
     // Idle first: whatever happens below, the next track arms the countdown afresh.
-    SetStatusOnNext = 0;
+    Idle();
     // A template with the play state shows the stop instead: its user asked to see it.
     if (!PlayStateShown() && HostQuery(IPC_ISPLAYING) == 0) {
         GiveStatusesBack();
         return;
     }
     if (IsOldWinamp() && ps.CurFile == currentFile) return;
+    // A stream still connecting or buffering has no song to show yet: its song's title arms
+    // the countdown again when it comes.
+    if (!CurrentTitleIsASong(Utf8FromAnsi(currentFile))) return;
     ps.Status = FormatText(GetControlValueT(IDC_Status));
     ps.LongStatus = FormatText(GetControlValueT(IDC_LongStatus));
     ps.Tray = FormatText(GetControlValueT(IDC_Tray));
@@ -131,8 +157,10 @@ void UpdateOnce(const std::string& currentFile) {
     // the one this update shows.
     NoteTitleShown();
     OwnStatusesBack = false;
-    UpdateCalls.SetText();
+    const bool everyClientReached = UpdateCalls.SetText();
     if (GetControlValueB(IDC_SetTray)) UpdateCalls.RefreshTrayTip();
+    // The clients the update's time did not reach are served within the delay, not a song later.
+    if (!everyClientReached && SetStatusOnNext <= 0) Arm();
 }
 
 class TUpdating {
@@ -143,14 +171,23 @@ class TUpdating {
     TUpdating& operator=(const TUpdating&) = delete;
 };
 
-// A few rounds at most: a track change held during one update is applied in the next round.
-constexpr int MaxRoundsPerMessage = 3;
-
-void Update(const std::string& currentFile) {
-    const TUpdating busy;
-    UpdateOnce(currentFile);
-    for (int round = 1; round < MaxRoundsPerMessage && SetStatusOnNext == 1; ++round)
+// From Winamp's loop. The countdown may have been armed again since it ended (a new track before
+// the loop came round): then the new countdown decides. A switch-off or quit meanwhile ends it.
+void OnUpdateDue() {
+    if (!HookWorking() || PluginStopped() || !GetControlValueB(IDC_SaveRestore)) return;
+    if (SetStatusOnNext != 1 || Busy()) return;
+    {
+        const TUpdating busy;
         UpdateOnce(CurrentPlaylistFileText());
+    }
+    // Messages counted while it waited ended the next countdown meanwhile.
+    if (SetStatusOnNext == 1) UpdateSoon();
+}
+
+void OnDeadline() {
+    if (SetStatusOnNext <= 1) return;
+    SetStatusOnNext = 1;
+    OnUpdateDue();
 }
 
 void Watch(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -167,16 +204,14 @@ void Watch(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_TIMER: OnTimer(); break;
     case WM_COMMAND: OnCommand(wParam); break;
-    default:
-        if (SetStatusOnNext == 1 && !Busy()) Update({});
-        return;
+    default: return;
     }
-    // Both queries go out at every counted message, but the file name is only copied (and only
-    // looked at) when the update fires, before anything else asks the host.
+    // Both queries go out at every counted message, as the host has always seen them; the update
+    // itself asks for the entry again when it runs.
     const int32_t position = CurrentListPos();
-    if (message == WM_WA_IPC && lParam == IPC_CB_MISC) OnPlayerChanged(wParam, position);
-    const char* currentFile = PlaylistFileText(position);
-    if (SetStatusOnNext == 1 && !Busy()) Update(currentFile);
+    const std::string file = PlaylistFileText(position); // copied: the host reuses its answer
+    if (message == WM_WA_IPC && lParam == IPC_CB_MISC)
+        OnPlayerChanged(wParam, position, Utf8FromAnsi(file));
 }
 } // namespace
 

@@ -5,7 +5,8 @@
 
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Host messages left until the next update: above 1 armed, 1 update now, 0 or less idle.
+// Host messages left until the next update: above 1 armed, 1 update due (it runs from Winamp's
+// loop), 0 or less idle. An armed countdown also ends when its delay has passed in seconds.
 extern int32_t SetStatusOnNext;
 
 // A host older than this version number drives the countdown with its timer.
@@ -17,7 +18,7 @@ bool IsOldWinamp();
 
 // Where an update hands its results. Tests may swap entries to watch an update or make one fail.
 struct TUpdateCalls {
-    void (*SetText)();
+    bool (*SetText)(); // false when the update's time ran out before some client
     void (*RefreshTrayTip)();
     void (*RestoreStatuses)(); // nothing plays: the users' own statuses go back
 };

@@ -46,12 +46,6 @@ bool Blank(const std::string& text) {
     return Trim(text).empty();
 }
 
-// Winamp's decoders answer no tags for an address (unless the stream carries its own): a
-// stream's song is in the title Winamp shows, which changes with every song.
-bool IsStream(const std::string& f) {
-    return f.find("://") != std::string::npos;
-}
-
 // What the host answered for a stream's artist and title, and the entry they were asked for.
 // An update asks for its fields once per template, and every request for a tag goes through
 // Winamp's metadata lock and the decoder: a stream is asked once per title it shows. Only the
@@ -75,7 +69,7 @@ std::string FromTitle(const std::string& title, bool artist) {
 }
 
 std::string ArtistOrTitle(int32_t PlayListPos, const std::string& f, bool artist) {
-    if (IsStream(f)) {
+    if (IsStreamAddress(f)) {
         const std::string title = EntryTitle(PlayListPos);
         const bool wide = TrackTextsInUnicode();
         TStreamTags& t = streamTags;
@@ -95,6 +89,15 @@ std::string ArtistOrTitle(int32_t PlayListPos, const std::string& f, bool artist
 
 void ForgetStreamTags() {
     streamTags = TStreamTags{};
+}
+
+bool IsStreamAddress(const std::string& file) {
+    // Winamp's own test: an address, but neither a CD track nor a local file named as one.
+    const auto startsWith = [&](const char* prefix) {
+        const std::string p = prefix;
+        return file.size() >= p.size() && sStrCompareText(file.substr(0, p.size()), p) == 0;
+    };
+    return file.find("://") != std::string::npos && !startsWith("cda://") && !startsWith("file://");
 }
 
 bool TrackTextsInUnicode() {

@@ -18,6 +18,11 @@ inline constexpr size_t PlayStateField = 9;
 // Size of the reply buffer handed to the host with an extended-file-info request.
 inline constexpr int32_t ExtendedInfoRetLen = 256;
 
+// Whether the entry's file is an internet stream's address. Winamp's decoders answer no tags for
+// one (unless the stream carries its own): its song is in the title Winamp shows, which changes
+// with every song.
+bool IsStreamAddress(const std::string& file);
+
 // Whether the track's texts are asked in Unicode: the host offers them (Winamp 5.13 and later).
 bool TrackTextsInUnicode();
 

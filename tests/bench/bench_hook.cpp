@@ -42,6 +42,9 @@ double NsPerMessage(HWND h, const Case& c) {
 }
 
 void NoUpdate() {}
+bool NoClients() {
+    return true;
+}
 
 WNDPROC bareNext = nullptr;
 LRESULT CALLBACK BareSubclass(HWND h, UINT m, WPARAM w, LPARAM l) {
@@ -65,7 +68,7 @@ int main() {
     plugin.hwndParent = h;
     plugin.hDllInstance = GetModuleHandleA(nullptr);
     ps.WinampVer = options.version;
-    UpdateCalls = TUpdateCalls{&NoUpdate, &NoUpdate, &NoUpdate};
+    UpdateCalls = TUpdateCalls{&NoClients, &NoUpdate, &NoUpdate};
 
     // Best of several rounds, the three set-ups interleaved so that a busy machine slows them
     // alike.

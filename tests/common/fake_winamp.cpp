@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "common/texts.h"
+#include "common/winamp_events.h"
 #include "host/wa_ipc.h"
 
 namespace {
@@ -115,25 +116,85 @@ size_t FakeWinamp::CountIpc(LPARAM code) const {
 }
 
 LRESULT FakeWinamp::Notify(LPARAM code, WPARAM wParam) {
-    return SendMessageA(hwnd_, WM_WA_IPC, wParam, code);
+    const LRESULT r = SendMessageA(hwnd_, WM_WA_IPC, wParam, code);
+    Loop();
+    return r;
 }
 LRESULT FakeWinamp::Command(WPARAM id) {
-    return SendMessageA(hwnd_, WM_COMMAND, id, 0);
+    const LRESULT r = SendMessageA(hwnd_, WM_COMMAND, id, 0);
+    Loop();
+    return r;
 }
 LRESULT FakeWinamp::Tick() {
-    return SendMessageA(hwnd_, WM_TIMER, 1, 0);
+    const LRESULT r = SendMessageA(hwnd_, WM_TIMER, 1, 0);
+    Loop();
+    return r;
 }
-LRESULT FakeWinamp::Retitle(const std::string& title) {
+void FakeWinamp::Retitle(const std::string& title) {
+    ShowTitle(title);
+    Loop();
+}
+void FakeWinamp::ChangePlayState(LRESULT state) {
+    options.playState = state;
+    PostMessageW(hwnd_, WM_WA_IPC, IPC_CB_MISC_STATUS, IPC_CB_MISC);
+    Loop();
+}
+
+void FakeWinamp::Perform(int event) {
+    const FakeEntry* e = Entry(static_cast<WPARAM>(options.position));
+    const std::string file = e ? e->file : std::string();
+    PerformWinampEvent(hwnd_, static_cast<WinampEvent>(event), file, Wide(file, CP_ACP), depth_);
+}
+void FakeWinamp::Start(int position) {
+    options.position = position;
+    options.playState = 1;
+    Perform(static_cast<int>(WinampEvent::FileStarts));
+}
+void FakeWinamp::Next() {
+    Perform(static_cast<int>(WinampEvent::NextEntry));
+    const int n = static_cast<int>(options.playlist.size());
+    Start(n > 0 ? (options.position + 1) % n : 0);
+}
+void FakeWinamp::Pause() {
+    options.playState = 3;
+    Perform(static_cast<int>(WinampEvent::Pause));
+}
+void FakeWinamp::Resume() {
+    options.playState = 1;
+    Perform(static_cast<int>(WinampEvent::Resume));
+}
+void FakeWinamp::Stop() {
+    Perform(static_cast<int>(WinampEvent::Stop));
+    options.playState = 0;
+}
+void FakeWinamp::ShowTitle(const std::string& title) {
     const auto p = static_cast<size_t>(options.position);
     if (p < options.playlist.size()) {
         options.playlist[p].title = title;
         options.playlist[p].titleW.clear();
     }
-    return Notify(IPC_CB_MISC, IPC_CB_MISC_TITLE);
+    Perform(static_cast<int>(WinampEvent::TitleChanges));
 }
-LRESULT FakeWinamp::ChangePlayState(LRESULT state) {
-    options.playState = state;
-    return Notify(IPC_CB_MISC, IPC_CB_MISC_STATUS);
+void FakeWinamp::StartStream(const std::string& address) {
+    const auto p = static_cast<size_t>(options.position);
+    if (p >= options.playlist.size()) options.playlist.resize(p + 1);
+    options.playlist[p] = FakeEntry{address, "[Connecting] " + address, {}};
+    Start(options.position);
+    ShowTitle(address);
+}
+void FakeWinamp::Loop() {
+    PumpMessages();
+}
+bool FakeWinamp::LoopUntil(const std::function<bool()>& done, DWORD limitMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        PumpMessages();
+        if (done()) return true;
+        const DWORD spent = GetTickCount() - start;
+        if (spent >= limitMs) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, std::min<DWORD>(limitMs - spent, 50),
+                                  QS_ALLINPUT);
+    }
 }
 
 const FakeEntry* FakeWinamp::Entry(WPARAM position) const {
@@ -149,6 +210,7 @@ LRESULT FakeWinamp::Answer(UINT m, WPARAM w, LPARAM l) {
     case IPC_GETLISTPOS: return options.position;
     case IPC_ISPLAYING: return options.playState;
     case IPC_GET_HMENU: return reinterpret_cast<LRESULT>(options.menu);
+    case IPC_GET_NEXT_PLITEM: return NoNextEntryChoice;
     case IPC_GETDIALOGBOXPARENT:
         return options.dialogParent == -1 ? reinterpret_cast<LRESULT>(hwnd_) : options.dialogParent;
     case IPC_GETPLAYLISTFILE: {

@@ -3,6 +3,7 @@
 // every message it receives.
 #pragma once
 #include <windows.h>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -77,15 +78,35 @@ class FakeWinamp {
     // The host's own window procedure (what a hook must put back).
     static WNDPROC HostProc();
 
-    // Messages as Winamp itself delivers them to its window, through whatever procedure is
-    // installed on it.
+    // Messages delivered to the window through whatever procedure is installed on it, each
+    // followed by a turn of Winamp's loop (what they made the plugin post runs then).
     LRESULT Notify(LPARAM code, WPARAM wParam = 0);
     LRESULT Command(WPARAM id);
     LRESULT Tick();
     // The current entry takes a new title (a stream's next song) and Winamp says so to its
     // plugins; and the player's state changes (1 playing, 3 paused, 0 stopped), said the same way.
-    LRESULT Retitle(const std::string& title);
-    LRESULT ChangePlayState(LRESULT state);
+    // Posted, as Winamp does, and delivered by a turn of the loop.
+    void Retitle(const std::string& title);
+    void ChangePlayState(LRESULT state);
+
+    // Winamp's own events, exactly as Winamp performs them (common/winamp_events.h): what it
+    // sends itself is handled before these return; what it posts waits for Loop.
+    void Start(int position); // the entry starts playing
+    void Next();              // Next: 636 with the old entry current, then a start
+    void Pause();
+    void Resume();
+    void Stop();
+    void ShowTitle(const std::string& title); // the current entry's title changes
+    // A radio stream at the current position: Winamp shows "[Connecting] address", then starts
+    // it with the bare address for a title.
+    void StartStream(const std::string& address);
+    // Winamp's message loop: delivers what is queued for this thread, then returns.
+    void Loop();
+    // Runs the loop, waiting for timers and posts, until done() holds or limitMs have passed;
+    // whether done() held.
+    bool LoopUntil(const std::function<bool()>& done, DWORD limitMs);
+    // Whether Winamp is inside a message it sent itself (its own routines wait for it).
+    bool InsideOwnSend() const { return depth_ > 0; }
 
     FakeWinampOptions options;
 
@@ -93,7 +114,9 @@ class FakeWinamp {
     static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
     LRESULT Answer(UINT m, WPARAM w, LPARAM l);
     const FakeEntry* Entry(WPARAM position) const;
+    void Perform(int event);
     HWND hwnd_ = nullptr;
+    int depth_ = 0;
     std::vector<HostMessage> received_;
     std::vector<std::string> tagQueries_;
     std::wstring wideAnswer_; // the last Unicode answer, good until the next request

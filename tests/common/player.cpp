@@ -1,9 +1,11 @@
 #include "common/player.h"
 
 #include "common/texts.h"
+#include "common/winamp_events.h"
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "plugin/gen_Lumtra.h"
@@ -13,9 +15,10 @@ constexpr UINT WM_WA_IPC = WM_USER;
 constexpr LPARAM IPC_GETVERSION = 0, IPC_ISPLAYING = 104, IPC_GETOUTPUTTIME = 105,
                  IPC_GETLISTPOS = 125, IPC_GETPLAYLISTFILE = 211, IPC_GETPLAYLISTTITLE = 212,
                  IPC_GET_HMENU = 281, IPC_GET_EXTENDED_FILE_INFO = 290, IPC_GETINIDIRECTORY = 335,
-                 IPC_PLAYING_FILE = 3003, IPC_GETPLAYLISTTITLEW = 213, IPC_GETPLAYLISTFILEW = 214,
-                 IPC_GET_EXTENDED_FILE_INFOW = 3026, IPC_GETINIDIRECTORYW = 1335, IPC_CB_MISC = 603;
-constexpr WPARAM IPC_CB_MISC_TITLE = 0, IPC_CB_MISC_STATUS = 2;
+                 IPC_GETPLAYLISTTITLEW = 213, IPC_GETPLAYLISTFILEW = 214,
+                 IPC_GET_EXTENDED_FILE_INFOW = 3026, IPC_GETINIDIRECTORYW = 1335, IPC_CB_MISC = 603,
+                 IPC_GET_NEXT_PLITEM = 636;
+constexpr WPARAM IPC_CB_MISC_STATUS = 2;
 constexpr wchar_t ClassName[] = L"Winamp v1.x";
 
 struct ExtendedFileInfo {
@@ -165,7 +168,13 @@ bool Player::Load(const std::string& dllPath) {
 
 void Player::Close() {
     if (!dll_) return;
-    if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);
+    // As Winamp closes: it asks whether it may, stops, and its window goes; the loop ends with
+    // whatever was posted undelivered, and only then is each plugin's quit called.
+    if (hwnd_ && IsWindow(hwnd_)) {
+        Perform(static_cast<int>(WinampEvent::Close));
+        Stop();
+        DestroyWindow(hwnd_);
+    }
     hwnd_ = nullptr;
     if (plugin_) plugin_->quit();
     FreeLibrary(dll_);
@@ -187,34 +196,93 @@ void Player::Unload() {
     plugin_ = nullptr;
 }
 
+void Player::Perform(int event) {
+    const std::string file = position < playlist.size() ? playlist[position].file : "";
+    PerformWinampEvent(hwnd_, static_cast<WinampEvent>(event), file, Wide(file, CP_ACP), depth_);
+}
+
 void Player::Play(size_t index) {
     position = index;
     playState = 1;
-    const char* file = index < playlist.size() ? playlist[index].file.c_str() : "";
-    SendMessageA(hwnd_, WM_WA_IPC, reinterpret_cast<WPARAM>(file), IPC_PLAYING_FILE);
+    Perform(static_cast<int>(WinampEvent::FileStarts));
+}
+
+void Player::Next() {
+    Perform(static_cast<int>(WinampEvent::NextEntry));
+    Play(playlist.empty() ? 0 : (position + 1) % playlist.size());
+}
+
+void Player::Pause() {
+    playState = 3;
+    Perform(static_cast<int>(WinampEvent::Pause));
+}
+
+void Player::Resume() {
+    playState = 1;
+    Perform(static_cast<int>(WinampEvent::Resume));
+}
+
+void Player::Stop() {
+    Perform(static_cast<int>(WinampEvent::Stop));
+    playState = 0;
+}
+
+void Player::ShowTitle(const std::string& title) {
+    if (position < playlist.size()) {
+        playlist[position].title = title;
+        playlist[position].titleU8.clear();
+    }
+    Perform(static_cast<int>(WinampEvent::TitleChanges));
+}
+
+void Player::StartStream(const std::string& address) {
+    if (position >= playlist.size()) playlist.resize(position + 1);
+    playlist[position] = PlayerTrack{address, "[Connecting] " + address, {}};
+    Play(position);
+    ShowTitle(address);
+}
+
+void Player::Loop() {
+    MSG m;
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&m);
+        DispatchMessageW(&m);
+    }
+}
+
+bool Player::LoopUntil(const std::function<bool()>& done, DWORD limitMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        Loop();
+        if (done()) return true;
+        const DWORD spent = GetTickCount() - start;
+        if (spent >= limitMs) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, std::min<DWORD>(limitMs - spent, 50),
+                                  QS_ALLINPUT);
+    }
 }
 
 void Player::Tick(int count) {
     for (int i = 0; i < count; ++i)
         SendMessageA(hwnd_, WM_WA_IPC, 0, IPC_GETOUTPUTTIME);
+    Loop();
 }
 
 void Player::PlayAndSettle(size_t index, int delay) {
     Play(index);
+    Loop();
     Tick(delay - 1);
 }
 
 void Player::Retitle(const std::string& title) {
-    if (position < playlist.size()) {
-        playlist[position].title = title;
-        playlist[position].titleU8.clear();
-    }
-    SendMessageA(hwnd_, WM_WA_IPC, IPC_CB_MISC_TITLE, IPC_CB_MISC);
+    ShowTitle(title);
+    Loop();
 }
 
 void Player::ChangePlayState(int state) {
     playState = state;
-    SendMessageA(hwnd_, WM_WA_IPC, IPC_CB_MISC_STATUS, IPC_CB_MISC);
+    PostMessageW(hwnd_, WM_WA_IPC, IPC_CB_MISC_STATUS, IPC_CB_MISC);
+    Loop();
 }
 
 std::string Player::TrayTip() const {
@@ -287,6 +355,7 @@ LRESULT Player::OnIpc(WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     case IPC_GET_HMENU: return reinterpret_cast<LRESULT>(menu_);
+    case IPC_GET_NEXT_PLITEM: return NoNextEntryChoice;
     case IPC_GETINIDIRECTORY: return iniDirectoryAnswer;
     case IPC_GETINIDIRECTORYW: return iniDirectoryAnswerW;
     case IPC_GET_EXTENDED_FILE_INFO: {

@@ -3,6 +3,7 @@
 // end-to-end tests.
 #pragma once
 #include <windows.h>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -48,14 +49,31 @@ class Player {
     void Quit();
     void Unload();
 
-    // Starts a playlist entry: the host notification of a new file.
-    void Play(size_t index);
-    // Messages the host's window gets while it plays; each counts down the plugin's delay.
+    // Winamp's own events, exactly as Winamp performs them (common/winamp_events.h): what it
+    // sends itself is handled before these return; what it posts waits for the loop.
+    void Play(size_t index); // the entry starts playing
+    void Next();             // Next: 636 with the old entry current, then the next one starts
+    void Pause();
+    void Resume();
+    void Stop();
+    void ShowTitle(const std::string& title); // the current entry's title changes
+    // A radio stream at the current position: "[Connecting] address", then the bare address.
+    void StartStream(const std::string& address);
+    // Winamp's message loop: delivers what is queued for this thread, then returns.
+    void Loop();
+    // Runs the loop, waiting for timers and posts, until done() holds or limitMs have passed;
+    // whether done() held.
+    bool LoopUntil(const std::function<bool()>& done, DWORD limitMs);
+    // Whether Winamp is inside a message it sent itself (its own routines wait for it).
+    bool InsideOwnSend() const { return depth_ > 0; }
+    // Another plugin's traffic: a modern skin asks for the play time many times a second (each
+    // counts the plugin's delay down), then the loop goes round.
     void Tick(int count);
-    // Plays an entry and ticks until an update with the given delay has fired.
+    // Plays an entry, with a modern skin's polls, until an update with the given delay has run.
     void PlayAndSettle(size_t index, int delay);
-    // The current entry takes a new title (a stream's next song) and Winamp tells its plugins;
-    // the player pauses (3), stops (0) or plays again (1), told the same way, however it came.
+    // The current entry takes a new title (a stream's next song), or the player pauses (3),
+    // stops (0) or plays again (1), however it came: Winamp posts its word of it, and the loop
+    // delivers it.
     void Retitle(const std::string& title);
     void ChangePlayState(int state);
 
@@ -88,7 +106,9 @@ class Player {
   private:
     static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
     LRESULT OnIpc(WPARAM wParam, LPARAM lParam);
+    void Perform(int event);
     HWND hwnd_ = nullptr;
+    int depth_ = 0;
     HMENU menu_ = nullptr;
     std::wstring wideAnswer_; // the last Unicode answer, good until the next request
     HMODULE dll_ = nullptr;

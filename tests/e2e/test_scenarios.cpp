@@ -30,6 +30,8 @@ std::string Expected(size_t i) {
 }
 
 const std::string QipBefore = "pic=5|status=Работаю|long=В офисе";
+// Long enough for any delay here in seconds on the slowest machine; reached only by a fault.
+constexpr DWORD QuietPatience = 120000;
 const std::string RnqBefore = "pic=0|status=Занят|long=Обед";
 
 class ScenarioTest : public ::testing::Test {
@@ -97,32 +99,50 @@ class BothClientsTest : public ScenarioTest {
 };
 } // namespace
 
-TEST_F(BothClientsTest, ThreeTracksInARowReachBothClientsAfterTheDelay) {
+TEST_F(BothClientsTest, ThreeTracksInARowReachBothClientsOnlyOnceWinampsOwnWorkIsDone) {
+    // A delay of 2: Winamp's second message at a start (13003, inside its play routine) ends it.
+    Preset("DelayV", "2");
     StartPlayer();
     for (size_t i = 0; i < 3; ++i) {
         SCOPED_TRACE(i);
-        player->Play(i);
-        player->Tick(1); // one host message short of the delay of 3
+        player->Play(i); // what Winamp sends itself is over; what it posted waits
         EXPECT_NE(Expected(i), Confirmed(qip, "q1.form"));
         EXPECT_NE(Expected(i), Confirmed(rnq, "r1.form"));
-        player->Tick(1);
+        player->Loop();
         EXPECT_EQ(Expected(i), Confirmed(qip, "q1.form"));
         EXPECT_EQ(Expected(i), Confirmed(rnq, "r1.form"));
     }
 }
 
 TEST_F(BothClientsTest, ATrackChangeDuringTheCountdownStartsItAgain) {
-    Preset("DelayV", "5");
+    Preset("DelayV", "20");
     StartPlayer();
     player->Play(0);
-    player->Tick(3);
-    player->Play(1); // re-armed to the full delay
-    player->Tick(3);
+    player->Loop();
+    player->Tick(12); // a modern skin's polls
+    player->Next();   // re-armed to the full delay, and the new entry is the one shown
+    player->Loop();
+    player->Tick(13);
     EXPECT_EQ(0, qip.State("q1.form").confirmations);
     EXPECT_EQ(0, rnq.State("r1.form").confirmations);
-    player->Tick(1);
+    player->Tick(5);
     EXPECT_EQ(Expected(1), Confirmed(qip, "q1.form"));
     EXPECT_EQ(Expected(1), Confirmed(rnq, "r1.form"));
+}
+
+TEST_F(BothClientsTest, AQuietWinampShowsEachTrackAndGivesTheStatusesBackWithinTheDelay) {
+    // The classic skin and no other plugin: after a start or a stop Winamp sends nothing more.
+    // Six is more than its own messages count, so only the delay's seconds can end it.
+    Preset("DelayV", "6");
+    StartPlayer();
+    player->Play(0);
+    EXPECT_TRUE(
+        player->LoopUntil([&] { return Confirmed(qip, "q1.form") == Expected(0); }, QuietPatience));
+    EXPECT_EQ(Expected(0), Confirmed(rnq, "r1.form"));
+    player->Stop();
+    EXPECT_TRUE(
+        player->LoopUntil([&] { return Confirmed(qip, "q1.form") == QipBefore; }, QuietPatience));
+    EXPECT_EQ(RnqBefore, Confirmed(rnq, "r1.form"));
 }
 
 namespace {
@@ -161,6 +181,41 @@ TEST_F(BothClientsTest, ARadioStreamsNewSongReachesBothClientsAndTheTrayOnce) {
     player->Tick(5);
     ok_sequence(qip.Records(), "q1", NothingSeq, "SameTitleQip");
     ok_sequence(rnq.Records(), "r1", NothingSeq, "SameTitleRnq");
+}
+
+TEST_F(BothClientsTest, AStreamReachesTheClientsOnlyWithItsSong) {
+    Preset("DelayV", "2");
+    StartPlayer();
+    const std::string address = RadioStream("").file;
+    qip.Records();
+    rnq.Records();
+    // Connecting, the bare address, buffering: Winamp's words, not a song.
+    player->StartStream(address);
+    player->Loop();
+    player->ShowTitle("[Buffering: 37%] " + address);
+    EXPECT_FALSE(player->LoopUntil([&] { return !qip.Records().empty(); }, 3000));
+    ok_sequence(rnq.Records(), "r1", NothingSeq, "BufferingRnq");
+    const std::string song = "Radio One - First Song";
+    player->ShowTitle(song);
+    EXPECT_TRUE(player->LoopUntil([&] { return Confirmed(qip, "q1.form") == StreamShown(song); },
+                                  QuietPatience));
+    EXPECT_EQ(StreamShown(song), Confirmed(rnq, "r1.form"));
+}
+
+TEST_F(BothClientsTest, QuitBeforeWinampsLoopCameRoundLeavesNothingOfThePluginBehind) {
+    // Delay 1: an update is asked for and not run; delay 3: a deadline is running. Winamp closes
+    // before its loop comes round, quits the plugin and unloads it; its loop runs on after.
+    for (const char* delay : {"1", "3"}) {
+        SCOPED_TRACE(delay);
+        Preset("DelayV", delay);
+        StartPlayer();
+        player->Play(0);
+        player->Close();
+        EXPECT_FALSE(player->LoopUntil([] { return false; }, 4000)); // no crash, nothing run
+        EXPECT_EQ(0, qip.State("q1.form").confirmations);
+        EXPECT_EQ(0, rnq.State("r1.form").confirmations);
+        player.reset();
+    }
 }
 
 TEST_F(BothClientsTest, AStoppedPlayerGivesTheStatusesBackAndTheNextTrackStoresThemAnew) {

@@ -2,12 +2,15 @@
 // notices the plugin.
 #include <gtest/gtest.h>
 #include <array>
+#include <string>
+#include <vector>
 #include <stdexcept>
 
 #include "common/fake_winamp.h"
 #include "common/plugin_fixture.h"
 #include "plugin/gen_Lumtra.h"
 #include "host/wa_ipc.h"
+#include "plugin/pacer.h"
 #include "plugin/window_proc.h"
 #include "settings/settings.h"
 
@@ -22,14 +25,24 @@ int setTextCalls = 0;
 int tipCalls = 0;
 int restoreCalls = 0;
 bool failSetText = false;
-void CountSetText() {
+bool cutSetText = false; // the update's time runs out before some client
+// Client work that began while Winamp was inside a message it sent itself.
+int clientWorkInsideWinamp = 0;
+const FakeWinamp* watchedHost = nullptr;
+void NoteWhere() {
+    if (watchedHost && watchedHost->InsideOwnSend()) ++clientWorkInsideWinamp;
+}
+bool CountSetText() {
+    NoteWhere();
     ++setTextCalls;
     if (failSetText) throw std::runtime_error("client driver failed");
+    return !cutSetText;
 }
 void CountTip() {
     ++tipCalls;
 }
 void CountRestore() {
+    NoteWhere();
     ++restoreCalls;
 }
 
@@ -44,15 +57,22 @@ class HookTest : public PluginTest {
         plugin.hwndParent = host.hwnd();
         ps.WinampVer = host.options.version;
         SetStatusOnNext = 0;
-        setTextCalls = tipCalls = restoreCalls = 0;
-        failSetText = false;
+        setTextCalls = tipCalls = restoreCalls = clientWorkInsideWinamp = 0;
+        failSetText = cutSetText = false;
+        watchedHost = &host;
+        // Only the tests of the deadline let it end a countdown.
+        CountdownSecondMs = 1000000;
         UpdateCalls = TUpdateCalls{&CountSetText, &CountTip, &CountRestore};
         lpWndProcOld = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrA(host.hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc)));
         host.Flush();
     }
     void TearDown() override {
-        SetWindowLongPtrA(host.hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(lpWndProcOld));
+        if (lpWndProcOld)
+            SetWindowLongPtrA(host.hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(lpWndProcOld));
+        StopPacer();
+        CountdownSecondMs = 1000;
+        watchedHost = nullptr;
         UpdateCalls = RealUpdateCalls();
         SetStatusOnNext = 0;
         ps.SaveData = {};
@@ -88,6 +108,9 @@ const HostMsg CountedSeq[] = {Ipc(AnyIpc), Ipc(IPC_GETLISTPOS), Ipc(IPC_GETPLAYL
 const HostMsg UpdateSeq[] = {Ipc(IPC_PLAYING_FILE),
                              Ipc(IPC_GETLISTPOS),
                              Ipc(IPC_GETPLAYLISTFILE),
+                             // the update, from Winamp's loop: which entry is current now?
+                             Ipc(IPC_GETLISTPOS),
+                             Ipc(IPC_GETPLAYLISTFILE),
                              // no template shows the play state: does anything play?
                              Ipc(IPC_ISPLAYING),
                              // status caption
@@ -113,13 +136,15 @@ constexpr HostMsg PlayerChanged(WPARAM what) {
 // A title notification that brings the title already shown: one title asked, nothing else sent.
 const HostMsg SameTitleSeq[] = {PlayerChanged(IPC_CB_MISC_TITLE),
                                 Ipc(IPC_GETLISTPOS),
-                                Ipc(IPC_GETPLAYLISTTITLEW),
                                 Ipc(IPC_GETPLAYLISTFILE),
+                                Ipc(IPC_GETPLAYLISTTITLEW),
                                 {0}};
 // The player stops (delay 1): the stop arms the countdown, and its update builds no status.
 const HostMsg StopGivesBackSeq[] = {PlayerChanged(IPC_CB_MISC_STATUS),
                                     Ipc(IPC_GETLISTPOS),
+                                    Ipc(IPC_GETPLAYLISTFILE),
                                     Ipc(IPC_ISPLAYING), // news: nothing plays
+                                    Ipc(IPC_GETLISTPOS),
                                     Ipc(IPC_GETPLAYLISTFILE),
                                     Ipc(IPC_ISPLAYING), // at the update, still nothing
                                     {0}};
@@ -358,6 +383,12 @@ TEST_F(HookTest, AStreamsNewTitleArmsTheCountdownAndOnlyANewOne) {
         {"a host that answers 1", answersOne, current, false},
         {"a song the Unicode title alone tells apart", wideOnly, current, true},
         {"an ANSI Winamp 5.0, a new song", stream("Radio One - Last"), 0x5000, true},
+        // What Winamp shows before the station names a song is no song.
+        {"connecting", stream("[Connecting] http://radio.example.com:8000/live"), current, false},
+        {"the bare address", stream(StreamAddress), current, false},
+        {"buffering", stream("[Buffering: 37%] http://radio.example.com:8000/live"), current,
+         false},
+        {"a song in brackets without a closing one", stream("[Live set"), current, true},
     };
     for (const Row& row : rows) {
         SetStatusOnNext = 0;
@@ -509,4 +540,122 @@ TEST_F(HookTest, NullAnswersAndHugeTemplatesAreSurvived) {
     host.Command(WINAMP_BUTTON1);
     EXPECT_EQ(3, setTextCalls);
     EXPECT_EQ("", ps.LongStatus);
+}
+
+// ---- Winamp as it is: what it sends itself, what it posts, and its silence
+
+namespace {
+// A second of the delay, short enough for a test. What is asserted is what happened, not when.
+constexpr UINT ShortSecondMs = 200;
+constexpr DWORD Patience = 60000; // reached only by a fault
+} // namespace
+
+TEST_F(HookTest, AQuietWinampGetsItsStatusWithinTheDelayAndItsStatusesBackAfterAStop) {
+    CountdownSecondMs = ShortSecondMs;
+    Set(IDC_DelayV, "10"); // more than Winamp's own messages at a start or a stop
+    HoldASlot();
+    host.Start(0);
+    host.Loop();
+    EXPECT_EQ(0, setTextCalls) << "Winamp's own messages ended the countdown";
+    ASSERT_TRUE(host.LoopUntil([] { return setTextCalls == 1; }, Patience));
+    EXPECT_EQ("Band - Song", ps.LongStatus);
+    host.Stop();
+    ASSERT_TRUE(host.LoopUntil([] { return restoreCalls == 1; }, Patience));
+    // One update per countdown: a quiet Winamp gets nothing more.
+    EXPECT_FALSE(
+        host.LoopUntil([] { return setTextCalls + restoreCalls > 2; }, 10 * ShortSecondMs));
+    EXPECT_EQ(0, SetStatusOnNext);
+}
+
+TEST_F(HookTest, NoClientWorkWhileWinampIsInsideAMessageItSentItself) {
+    CountdownSecondMs = ShortSecondMs;
+    HoldASlot();
+    Set(IDC_SetStatus, "1"); // where it holds the play state, a pause and a stop are shown
+    const std::vector<FakeEntry> playlist = host.options.playlist;
+    // Each event, then Winamp's loop until its countdown has ended (by messages or seconds).
+    std::string log; // updates and restores after each event, shown on a failure
+    const auto settle = [&] {
+        host.LoopUntil([] { return SetStatusOnNext <= 0 && !UpdatePosted(); }, Patience);
+        log += std::to_string(setTextCalls) + "/" + std::to_string(restoreCalls) + " ";
+    };
+    for (const char* delay : {"1", "2"}) {
+        for (const char* status : {"%Title", "%PlayState %Title"}) {
+            SCOPED_TRACE(std::string(delay) + " " + status);
+            Set(IDC_DelayV, delay);
+            Set(IDC_Status, status);
+            host.options.playlist = playlist;
+            host.Start(0);
+            settle();
+            host.Next(); // 636 comes while the old entry is current
+            settle();
+            EXPECT_EQ("Next One", ps.LongStatus);
+            host.Pause();
+            settle();
+            host.Resume();
+            settle();
+            host.Stop();
+            settle();
+            host.StartStream(StreamAddress);
+            settle();
+            host.ShowTitle("Radio One - First Song");
+            settle();
+            EXPECT_EQ("Radio One - First Song", ps.LongStatus);
+        }
+    }
+    EXPECT_EQ(18, setTextCalls) << log;
+    EXPECT_EQ(2, restoreCalls) << log;
+    EXPECT_EQ(0, clientWorkInsideWinamp);
+}
+
+TEST_F(HookTest, AStreamShowsOnlyItsSongs) {
+    Set(IDC_DelayV, "1"); // every arming ends the countdown at once
+    host.StartStream(StreamAddress);
+    host.Loop();
+    host.ShowTitle(std::string("[Buffering: 37%] ") + StreamAddress);
+    host.Loop();
+    EXPECT_EQ(0, setTextCalls);
+    EXPECT_EQ(0, tipCalls);
+    host.ShowTitle("Radio One - First Song");
+    host.Loop();
+    EXPECT_EQ(1, setTextCalls);
+    EXPECT_EQ("Radio One - First Song", ps.LongStatus);
+    // A dropout in the middle of a song: the song stays, and is not shown again after it.
+    host.ShowTitle(std::string("[Buffering: 80%] ") + StreamAddress);
+    host.Loop();
+    host.ShowTitle("Radio One - First Song");
+    host.Loop();
+    EXPECT_EQ(1, setTextCalls);
+    EXPECT_EQ("Radio One - First Song", ps.LongStatus);
+}
+
+TEST_F(HookTest, AnUpdateCutShortByItsTimeServesTheRestWithinTheDelay) {
+    CountdownSecondMs = ShortSecondMs;
+    Set(IDC_DelayV, "10");
+    cutSetText = true;
+    host.Start(0);
+    ASSERT_TRUE(host.LoopUntil([] { return setTextCalls == 1; }, Patience));
+    EXPECT_EQ(10, SetStatusOnNext); // armed again
+    cutSetText = false;
+    ASSERT_TRUE(host.LoopUntil([] { return setTextCalls == 2; }, Patience));
+    EXPECT_FALSE(host.LoopUntil([] { return setTextCalls > 2; }, 15 * ShortSecondMs));
+}
+
+TEST_F(HookTest, AnUpdateAskedForButNotRunDiesWithTheHook) {
+    CountdownSecondMs = ShortSecondMs;
+    for (const char* delay : {"1", "2"}) {
+        SCOPED_TRACE(delay);
+        Set(IDC_DelayV, delay);
+        Set(IDC_Enable, "1");
+        SetStatusOnNext = 0;
+        // Winamp starts a file and is switched off before its loop comes round: the update
+        // (delay 1) or the deadline (delay 2) finds the hook gone.
+        SendMessageW(host.hwnd(), WM_WA_IPC, 0, IPC_PLAYING_FILE);
+        EXPECT_EQ(delay == std::string("1"), UpdatePosted());
+        Set(IDC_Enable, "0");
+        config_apply();
+        EXPECT_FALSE(host.LoopUntil([] { return setTextCalls > 0; }, 4 * ShortSecondMs));
+        // Hooked again for the next row, as the fixture hooks.
+        lpWndProcOld = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(host.hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc)));
+    }
 }

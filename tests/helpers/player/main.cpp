@@ -248,9 +248,11 @@ int main(int argc, char** argv) {
     for (size_t i = 0; i < player.playlist.size(); ++i) {
         Say("");
         Say("Track " + std::to_string(i + 1) + ": " + player.playlist[i].title);
+        // What Winamp does at a start, then a modern skin's polls of the play time.
         player.Play(i);
+        player.Loop();
         player.Tick(delay - 1);
-        Say("  after " + std::to_string(delay - 1) + " host messages:");
+        Say("  after Winamp's own messages and " + std::to_string(delay - 1) + " polls of a skin:");
         ShowClients(clients, "  ");
         Say("  tray tooltip: \"" + OneLine(player.TrayTip()) + "\"");
     }
