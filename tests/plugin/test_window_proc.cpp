@@ -20,6 +20,9 @@ constexpr char SongFile[] = "C:\\Music\\Band - Song.mp3";
 constexpr char NextFile[] = "C:\\Music\\Next.mp3";
 
 constexpr char StreamAddress[] = "http://radio.example.com:8000/live";
+// A second of the delay, short enough for a test. What is asserted is what happened, not when.
+constexpr UINT ShortSecondMs = 200;
+constexpr DWORD Patience = 60000; // reached only by a fault
 
 int setTextCalls = 0;
 int tipCalls = 0;
@@ -423,6 +426,16 @@ TEST_F(HookTest, StormsOfPlayerNotificationsMakeOneUpdateAtMost) {
     EXPECT_EQ(1, setTextCalls);
     EXPECT_EQ(0, SetStatusOnNext);
     EXPECT_EQ(0, restoreCalls);
+
+    // A storm of new titles: each is news and arms again, so no count of messages ends the
+    // countdown; its deadline, kept from its first arming, does, once per delay at most.
+    CountdownSecondMs = ShortSecondMs;
+    const DWORD start = GetTickCount();
+    for (int i = 0; i < 2000; ++i)
+        host.Retitle("Radio One - Song " + std::to_string(i));
+    const DWORD spent = GetTickCount() - start;
+    EXPECT_LE(setTextCalls, 2 + static_cast<int>(spent / (5 * ShortSecondMs)));
+    EXPECT_TRUE(host.LoopUntil([] { return ps.LongStatus == "Radio One - Song 1999"; }, Patience));
 }
 
 TEST_F(HookTest, AStopGivesTheStatusesBackOnceAndTheNextTrackIsShownAgain) {
@@ -543,12 +556,6 @@ TEST_F(HookTest, NullAnswersAndHugeTemplatesAreSurvived) {
 }
 
 // ---- Winamp as it is: what it sends itself, what it posts, and its silence
-
-namespace {
-// A second of the delay, short enough for a test. What is asserted is what happened, not when.
-constexpr UINT ShortSecondMs = 200;
-constexpr DWORD Patience = 60000; // reached only by a fault
-} // namespace
 
 TEST_F(HookTest, AQuietWinampGetsItsStatusWithinTheDelayAndItsStatusesBackAfterAStop) {
     CountdownSecondMs = ShortSecondMs;
