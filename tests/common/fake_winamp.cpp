@@ -183,18 +183,10 @@ void FakeWinamp::StartStream(const std::string& address) {
     ShowTitle(address);
 }
 void FakeWinamp::Loop() {
-    PumpMessages();
+    RunWinampLoop();
 }
 bool FakeWinamp::LoopUntil(const std::function<bool()>& done, DWORD limitMs) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        PumpMessages();
-        if (done()) return true;
-        const DWORD spent = GetTickCount() - start;
-        if (spent >= limitMs) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, std::min<DWORD>(limitMs - spent, 50),
-                                  QS_ALLINPUT);
-    }
+    return RunWinampLoopUntil(done, limitMs);
 }
 
 const FakeEntry* FakeWinamp::Entry(WPARAM position) const {

@@ -243,23 +243,11 @@ void Player::StartStream(const std::string& address) {
 }
 
 void Player::Loop() {
-    MSG m;
-    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&m);
-        DispatchMessageW(&m);
-    }
+    RunWinampLoop();
 }
 
 bool Player::LoopUntil(const std::function<bool()>& done, DWORD limitMs) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        Loop();
-        if (done()) return true;
-        const DWORD spent = GetTickCount() - start;
-        if (spent >= limitMs) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, std::min<DWORD>(limitMs - spent, 50),
-                                  QS_ALLINPUT);
-    }
+    return RunWinampLoopUntil(done, limitMs);
 }
 
 void Player::Tick(int count) {

@@ -49,22 +49,16 @@ class Player {
     void Quit();
     void Unload();
 
-    // Winamp's own events, exactly as Winamp performs them (common/winamp_events.h): what it
-    // sends itself is handled before these return; what it posts waits for the loop.
-    void Play(size_t index); // the entry starts playing
-    void Next();             // Next: 636 with the old entry current, then the next one starts
+    // Winamp's own events, the loop and where Winamp is: as FakeWinamp's (common/fake_winamp.h).
+    void Play(size_t index);
+    void Next();
     void Pause();
     void Resume();
     void Stop();
-    void ShowTitle(const std::string& title); // the current entry's title changes
-    // A radio stream at the current position: "[Connecting] address", then the bare address.
+    void ShowTitle(const std::string& title);
     void StartStream(const std::string& address);
-    // Winamp's message loop: delivers what is queued for this thread, then returns.
     void Loop();
-    // Runs the loop, waiting for timers and posts, until done() holds or limitMs have passed;
-    // whether done() held.
     bool LoopUntil(const std::function<bool()>& done, DWORD limitMs);
-    // Whether Winamp is inside a message it sent itself (its own routines wait for it).
     bool InsideOwnSend() const { return depth_ > 0; }
     // Another plugin's traffic: a modern skin asks for the play time many times a second (each
     // counts the plugin's delay down), then the loop goes round.

@@ -1,5 +1,7 @@
 #include "common/winamp_events.h"
 
+#include <algorithm>
+
 namespace {
 constexpr UINT WM_WA_IPC = WM_USER;
 constexpr LPARAM IPC_PLAYING_FILE = 3003, IPC_PLAYING_FILEW = 13003, IPC_CB_MISC = 603,
@@ -52,5 +54,25 @@ void PerformWinampEvent(HWND h, WinampEvent event, const std::string& fileA,
         ++depth;
         SendMessageW(h, WM_WA_IPC, w, step.code);
         --depth;
+    }
+}
+
+void RunWinampLoop() {
+    MSG m;
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&m);
+        DispatchMessageW(&m);
+    }
+}
+
+bool RunWinampLoopUntil(const std::function<bool()>& done, DWORD limitMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        RunWinampLoop();
+        if (done()) return true;
+        const DWORD spent = GetTickCount() - start;
+        if (spent >= limitMs) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, std::min<DWORD>(limitMs - spent, 50),
+                                  QS_ALLINPUT);
     }
 }

@@ -5,6 +5,7 @@
 // window unless a test adds another plugin's traffic (a modern skin's polls).
 #pragma once
 #include <windows.h>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -38,3 +39,9 @@ inline constexpr LRESULT NoNextEntryChoice = -1;
 // message it sent itself while it is above 0).
 void PerformWinampEvent(HWND h, WinampEvent event, const std::string& fileA,
                         const std::wstring& fileW, int& depth);
+
+// Winamp's message loop on the calling thread: delivers what is queued, then returns.
+void RunWinampLoop();
+// Runs that loop, waiting for timers and posts, until done() holds or limitMs have passed;
+// whether done() held.
+bool RunWinampLoopUntil(const std::function<bool()>& done, DWORD limitMs);
