@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 #include "host/host.h"
@@ -25,7 +26,7 @@ char AsciiUpper(char c) {
 // none. The table's order decides should one placeholder ever begin another.
 int PlaceholderAt(const std::string& text, size_t at) {
     for (size_t i = 0; i < FormatTitleMask.size(); ++i) {
-        const std::string mask = FormatTitleMask[i];
+        const std::string_view mask = FormatTitleMask[i];
         if (text.size() - at < mask.size()) continue;
         size_t k = 0;
         while (k < mask.size() && AsciiUpper(text[at + k]) == AsciiUpper(mask[k]))
@@ -52,7 +53,7 @@ std::vector<TPiece> PiecesOf(const std::string& templ) {
         }
         pieces.back().field = f;
         pieces.emplace_back();
-        at += std::string(FormatTitleMask[static_cast<size_t>(f)]).size();
+        at += std::string_view(FormatTitleMask[static_cast<size_t>(f)]).size();
     }
     return pieces;
 }
