@@ -3,7 +3,8 @@
 # Plugins) registered where Winamp records its folder (later only in Winamp's own uninstall
 # entry), then install, a refused install while Winamp runs, an upgrade over existing settings
 # (beside the DLL and the user's own), a folder that is not Winamp's, uninstall keeping the
-# settings, uninstall told to delete them, and a truncated download.
+# settings, uninstall told to delete them (this install's alone, beside other installs' per-user
+# files), and a truncated download.
 #
 #   check_setup.sh SETUP.exe DLL FAKE_CLIENTS.exe VERSION WORKDIR
 #
@@ -117,17 +118,46 @@ done
 cmp -s "$work/settings.ini" "$plugins/gen_Lumtra.dll.ini" || fail "silent uninstall changed the INI file"
 cmp -s "$work/settings.ini" "$user_plugins/gen_Lumtra.dll.ini" || fail "silent uninstall changed the user's INI file"
 
-echo "uninstall told to delete the settings deletes both files"
+echo "uninstall told to delete the settings deletes this install's, and only those"
 # Winamp's folder is no longer registered anywhere: it is named.
 run_setup "/D=$(winpath "$winamp")" || fail "setup exit code $?"
+# Per-user files name their library in their first line. Several installs share the folder: the
+# shared names are another's here (the settings of an earlier version, which names none, and a
+# journal that names another library), so this install's files have a name of its own, the
+# number drawn from its library's path (FNV-1a); one saved by an editor with a byte order mark,
+# and naming the library in another case. A third install's file of its own name stays too.
+fnv() {
+    local s=$1 h=2166136261 i c
+    for ((i = 0; i < ${#s}; i++)); do
+        printf -v c '%d' "'${s:i:1}"
+        h=$((((h ^ c) * 16777619) & 0xFFFFFFFF))
+    done
+    printf '%08x' "$h"
+}
+own_dll=$(winpath "$plugins")'\gen_Lumtra.dll'
+own=$user_plugins/gen_Lumtra.dll.$(LC_ALL=C fnv "${own_dll^^}")
+owner() { printf '; gen_Lumtra library=%s\r\n' "$1"; }
+journal='gen_Lumtra stored statuses, version 2\r\n'
+{ printf '\xef\xbb\xbf'; owner "${own_dll^^}"; cat "$work/settings.ini"; } >"$own.ini"
+{ owner "$own_dll"; printf '%b' "$journal"; } >"$own.statuses.txt"
+{ owner 'C:\Other Winamp\Plugins\gen_Lumtra.dll'; printf '%b' "$journal"; } \
+    >"$user_plugins/gen_Lumtra.dll.statuses.txt"
+{ owner 'D:\Third\Plugins\gen_Lumtra.dll'; cat "$work/settings.ini"; } \
+    >"$user_plugins/gen_Lumtra.dll.0badf00d.ini"
+printf '%b' "$journal" >"$plugins/gen_Lumtra.dll.statuses.txt"
+others=$(tree "$user_plugins" | grep -v "$(basename "$own")")
 timeout 60 "$wine" "$(winpath "$plugins/gen_Lumtra-uninstall.exe")" /S /DELETESETTINGS >/dev/null 2>&1
 for _ in $(seq 240); do
     [ -f "$plugins/gen_Lumtra-uninstall.exe" ] || [ -f "$plugins/gen_Lumtra.dll.ini" ] ||
-        [ -f "$user_plugins/gen_Lumtra.dll.ini" ] || break
+        [ -f "$own.ini" ] || break
     sleep 0.5
 done
 [ ! -f "$plugins/gen_Lumtra.dll.ini" ] || fail "uninstall /DELETESETTINGS left the INI file"
-[ ! -f "$user_plugins/gen_Lumtra.dll.ini" ] || fail "uninstall /DELETESETTINGS left the user's INI file"
+[ ! -f "$plugins/gen_Lumtra.dll.statuses.txt" ] || fail "uninstall /DELETESETTINGS left the journal"
+[ ! -f "$own.ini" ] || fail "uninstall /DELETESETTINGS left the user's INI file of its own name"
+[ ! -f "$own.statuses.txt" ] || fail "uninstall /DELETESETTINGS left the user's journal of its own name"
+[ "$(tree "$user_plugins")" = "$others" ] ||
+    fail "uninstall /DELETESETTINGS changed other installs' files: $(ls "$user_plugins")"
 
 echo "a truncated setup is refused by its own check"
 head -c $(($(wc -c <"$setup") - 4096)) "$setup" >"$work/truncated-setup.exe"

@@ -38,6 +38,8 @@ BrandingText "gen_Lumtra ${VERSION}"
 
 ; "1" in the copy this setup started with administrator rights.
 Var Elevated
+; The uninstaller's folder, the library's, in its long form: as the per-user files name it.
+Var OwnFolder
 
 !define MUI_ABORTWARNING
 !define MUI_WELCOMEPAGE_TEXT "$(WelcomeText)"
@@ -74,8 +76,9 @@ LangString CannotWrite ${LANG_ENGLISH} "Cannot write to $INSTDIR. Nothing was in
 LangString CannotWrite ${LANG_RUSSIAN} "Не удаётся записать в папку $INSTDIR. Ничего не установлено.$\r$\n$\r$\nВыберите другую папку или запустите установку от имени администратора."
 LangString CannotWriteLog ${LANG_ENGLISH} "cannot write to $INSTDIR, nothing installed"
 LangString CannotWriteLog ${LANG_RUSSIAN} "нельзя записать в $INSTDIR, ничего не установлено"
-LangString DeleteSettings ${LANG_ENGLISH} "Delete the plugin's settings too?$\r$\n$\r$\n$INSTDIR\gen_Lumtra.dll.ini$\r$\n${USER_PLUGINS}\gen_Lumtra.dll.ini"
-LangString DeleteSettings ${LANG_RUSSIAN} "Удалить и настройки модуля?$\r$\n$\r$\n$INSTDIR\gen_Lumtra.dll.ini$\r$\n${USER_PLUGINS}\gen_Lumtra.dll.ini"
+; $R8: the files, one a line.
+LangString DeleteSettings ${LANG_ENGLISH} "Delete the plugin's settings too?$\r$\n$R8"
+LangString DeleteSettings ${LANG_RUSSIAN} "Удалить и настройки модуля?$\r$\n$R8"
 LangString CannotDelete ${LANG_ENGLISH} "Cannot delete $INSTDIR\gen_Lumtra.dll. Close Winamp and run the uninstaller again."
 LangString CannotDelete ${LANG_RUSSIAN} "Не удаётся удалить $INSTDIR\gen_Lumtra.dll. Закройте Winamp и запустите удаление ещё раз."
 
@@ -332,6 +335,134 @@ Function un.onInit
   ${EndIf}
 FunctionEnd
 
+; The long form of a folder, or the folder as given when it has none (it is gone).
+Function un.LongFolder ; (folder) -> folder
+  Exch $0
+  Push $1
+  Push $2
+  System::Call 'kernel32::GetLongPathNameW(w r0, w .r1, i ${NSIS_MAX_STRLEN}) i .r2'
+  ${If} $2 > 0
+  ${AndIf} $2 < ${NSIS_MAX_STRLEN}
+    StrCpy $0 $1
+  ${EndIf}
+  Pop $2
+  Pop $1
+  Exch $0
+FunctionEnd
+
+; Pushes 1 when a per-user file names this library in its first line, else 0. The plugin writes
+; "; gen_Lumtra library=PATH" there, PATH in UTF-8 as Windows named the loaded DLL; an editor may
+; have put a UTF-8 byte order mark in front. Several installs share the per-user folder, so a
+; file naming another library is another install's; one naming none was written by an earlier
+; version, perhaps by another install still in use, and is not taken for this one's either.
+Function un.IsOwnUserFile ; (file) -> 1 or 0
+  Exch $0
+  Push $1
+  Push $2
+  Push $3
+  Push $4
+  Push $5
+  Push $6
+  StrCpy $6 0
+  ; Zeroed, and larger than what is read: the text read always ends.
+  System::Alloc 1028
+  Pop $1
+  System::Call 'kernel32::CreateFileW(w r0, i 0x80000000, i 7, p 0, i 3, i 0, p 0) p .r2'
+  ${If} $2 P<> -1
+    System::Call 'kernel32::ReadFile(p r2, p r1, i 1024, *i 0, p 0)'
+    System::Call 'kernel32::CloseHandle(p r2)'
+    System::Call '*$1(&i1 .r3, &i1 .r4, &i1 .r5)'
+    IntOp $3 $3 & 0xFF
+    IntOp $4 $4 & 0xFF
+    IntOp $5 $5 & 0xFF
+    StrCpy $2 $1
+    ${If} $3 = 0xEF
+    ${AndIf} $4 = 0xBB
+    ${AndIf} $5 = 0xBF
+      IntPtrOp $2 $1 + 3
+    ${EndIf}
+    System::Call 'kernel32::MultiByteToWideChar(i 65001, i 0, p r2, i -1, w .r4, i ${NSIS_MAX_STRLEN})'
+    StrCpy $5 "; gen_Lumtra library="
+    StrLen $2 $5
+    StrCpy $3 $4 $2
+    ${If} $3 S== $5
+      StrCpy $4 $4 "" $2
+      ; The path ends with its line.
+      StrCpy $2 0
+      ${Do}
+        StrCpy $3 $4 1 $2
+        ${If} $3 == ""
+        ${OrIf} $3 == "$\r"
+        ${OrIf} $3 == "$\n"
+          ${ExitDo}
+        ${EndIf}
+        IntOp $2 $2 + 1
+      ${Loop}
+      StrCpy $4 $4 $2
+      ${GetFileName} $4 $3
+      ${GetParent} $4 $5
+      Push $5
+      Call un.LongFolder
+      Pop $5
+      ; Compared as Windows compares names, in any case.
+      ${If} $3 == "gen_Lumtra.dll"
+      ${AndIf} $5 == $OwnFolder
+        StrCpy $6 1
+      ${EndIf}
+    ${EndIf}
+  ${EndIf}
+  System::Free $1
+  StrCpy $0 $6
+  Pop $6
+  Pop $5
+  Pop $4
+  Pop $3
+  Pop $2
+  Pop $1
+  Exch $0
+FunctionEnd
+
+; This install's settings files: the settings and the journal of stored statuses beside the DLL,
+; and in the per-user folder those that name this library, under the shared name or one of its
+; own (gen_Lumtra.dll.1a2b3c4d.ini). $R7 "delete" deletes them; otherwise $R8 gets one line each.
+Function un.OwnSettingsFiles
+  ${ForEach} $2 0 1 + 1
+    ${If} $2 = 0
+      StrCpy $3 "gen_Lumtra.dll.ini"
+    ${Else}
+      StrCpy $3 "gen_Lumtra.dll.statuses.txt"
+    ${EndIf}
+    ${If} ${FileExists} "$INSTDIR\$3"
+      ${If} $R7 == "delete"
+        Delete "$INSTDIR\$3"
+      ${Else}
+        StrCpy $R8 "$R8$\r$\n$INSTDIR\$3"
+      ${EndIf}
+    ${EndIf}
+  ${Next}
+  ${ForEach} $2 0 1 + 1
+    ${If} $2 = 0
+      FindFirst $0 $1 "${USER_PLUGINS}\gen_Lumtra.dll*.ini"
+    ${Else}
+      FindFirst $0 $1 "${USER_PLUGINS}\gen_Lumtra.dll*.statuses.txt"
+    ${EndIf}
+    ${DoWhile} $1 != ""
+      Push "${USER_PLUGINS}\$1"
+      Call un.IsOwnUserFile
+      Pop $3
+      ${If} $3 = 1
+        ${If} $R7 == "delete"
+          Delete "${USER_PLUGINS}\$1"
+        ${Else}
+          StrCpy $R8 "$R8$\r$\n${USER_PLUGINS}\$1"
+        ${EndIf}
+      ${EndIf}
+      FindNext $0 $1
+    ${Loop}
+    FindClose $0
+  ${Next}
+FunctionEnd
+
 Section "Uninstall"
   Call un.WaitForWinampClosed
   Delete "$INSTDIR\gen_Lumtra.dll"
@@ -342,25 +473,23 @@ Section "Uninstall"
   ${EndIf}
   ; The settings go only when the user says so; a silent uninstall keeps them unless told with
   ; /DELETESETTINGS. They are beside the DLL, or the current user's when that could not be
-  ; written; the journal of stored statuses goes with them.
+  ; written; the journal of stored statuses goes with them. Another install's stay.
   SetShellVarContext current
-  ${If} ${FileExists} "$INSTDIR\gen_Lumtra.dll.ini"
-  ${OrIf} ${FileExists} "${USER_PLUGINS}\gen_Lumtra.dll.ini"
+  Push $INSTDIR
+  Call un.LongFolder
+  Pop $OwnFolder
+  StrCpy $R7 "list"
+  StrCpy $R8 ""
+  Call un.OwnSettingsFiles
+  ${If} $R8 != ""
     ${GetParameters} $0
     ClearErrors
     ${GetOptions} $0 "/DELETESETTINGS" $1
     ${If} ${Errors}
       MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "$(DeleteSettings)" /SD IDNO IDNO keep
     ${EndIf}
-    ${ForEach} $2 0 1 + 1
-      ${If} $2 = 0
-        StrCpy $3 $INSTDIR
-      ${Else}
-        StrCpy $3 "${USER_PLUGINS}"
-      ${EndIf}
-      Delete "$3\gen_Lumtra.dll.ini"
-      Delete "$3\gen_Lumtra.dll.statuses.txt"
-    ${Next}
+    StrCpy $R7 "delete"
+    Call un.OwnSettingsFiles
     RMDir "${USER_PLUGINS}" ; only when nothing else is left there
   keep:
   ${EndIf}

@@ -80,10 +80,25 @@ bool StartsWith(const std::string& text, const char* head) {
     return text.rfind(head, 0) == 0;
 }
 
+// An editor may save the journal with a UTF-8 byte order mark in front (of the owner line of a
+// per-user file, or of the header). The mark says the text is UTF-8 whatever version the header
+// names: an editor that opened a version 1 journal in the code page converted it as it saved.
+constexpr char Bom[] = "\xEF\xBB\xBF";
+
+struct TJournalBody {
+    std::string text; // from the header on
+    bool utf8Mark = false;
+};
+
+TJournalBody BodyOf(const std::string& file) {
+    const bool mark = StartsWith(file, Bom);
+    return {WithoutOwner(mark ? file.substr(sizeof Bom - 1) : file), mark};
+}
+
 bool HoldsJournal(const std::string& path) {
     std::string text;
     if (!ReadWholeFile(path, text, MaxJournalBytes)) return false;
-    const std::string head = WithoutOwner(text);
+    const std::string head = BodyOf(text).text;
     return StartsWith(head, Header) || StartsWith(head, HeaderAnsi);
 }
 } // namespace
@@ -127,9 +142,9 @@ std::string JournalText(const std::vector<TQIPState>& entries) {
     return t;
 }
 
-std::vector<TQIPState> ParseJournal(const std::string& text) {
+std::vector<TQIPState> ParseJournal(const std::string& text, bool utf8Mark) {
     std::vector<TQIPState> out;
-    const bool utf8 = StartsWith(text, Header);
+    const bool utf8 = StartsWith(text, Header) || (utf8Mark && StartsWith(text, HeaderAnsi));
     if (!utf8 && !StartsWith(text, HeaderAnsi)) return out; // another version, or not ours
     // Each text as the plugin holds it: the system's ANSI for the class and title, UTF-8 for
     // what clients show.
@@ -224,7 +239,8 @@ void StartJournalWrites() {
 std::vector<TQIPState> ReadJournal() {
     std::string text;
     ReadWholeFile(JournalFileName(), text, MaxJournalBytes);
-    return ParseJournal(WithoutOwner(text));
+    const TJournalBody body = BodyOf(text);
+    return ParseJournal(body.text, body.utf8Mark);
 }
 
 namespace {

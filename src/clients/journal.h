@@ -17,9 +17,10 @@ std::string JournalFileName();
 
 // The text of a journal (what is written) and its reading back. Reading is forgiving: whatever
 // cannot be used (a truncated, binary or foreign file, fields out of range) is left out, so the
-// plugin starts with empty slots for it.
+// plugin starts with empty slots for it. utf8Mark: the file began with a UTF-8 byte order mark
+// (an editor's), so its text is UTF-8 whatever version the header names.
 std::string JournalText(const std::vector<TQIPState>& entries);
-std::vector<TQIPState> ParseJournal(const std::string& text);
+std::vector<TQIPState> ParseJournal(const std::string& text, bool utf8Mark = false);
 
 // The journal is written whole: to a temporary file in the same folder, put in place at once, so
 // a crash meanwhile leaves the previous journal; beside the library, else in the per-user folder.

@@ -1,6 +1,9 @@
 #include "track/templates.h"
 
+#include <array>
 #include <cstdint>
+#include <string_view>
+#include <vector>
 
 #include "host/host.h"
 #include "settings/settings.h"
@@ -14,26 +17,77 @@ namespace {
 bool IsFallback(const std::string& text) {
     return text == " \"\"" || text == " - " || text.empty() || text == vbcrlf || text == " ";
 }
+
+char AsciiUpper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// The placeholder that begins at text[at], in any case, as its index in FormatTitleMask; -1 for
+// none. The table's order decides should one placeholder ever begin another.
+int PlaceholderAt(const std::string& text, size_t at) {
+    for (size_t i = 0; i < FormatTitleMask.size(); ++i) {
+        const std::string_view mask = FormatTitleMask[i];
+        if (text.size() - at < mask.size()) continue;
+        size_t k = 0;
+        while (k < mask.size() && AsciiUpper(text[at + k]) == AsciiUpper(mask[k]))
+            ++k;
+        if (k == mask.size()) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+// A template read once: its own text up to a placeholder, then that placeholder's field (-1
+// for the text after the last one).
+struct TPiece {
+    std::string text;
+    int field = -1;
+};
+
+std::vector<TPiece> PiecesOf(const std::string& templ) {
+    std::vector<TPiece> pieces(1);
+    for (size_t at = 0; at < templ.size();) {
+        const int f = templ[at] == '%' ? PlaceholderAt(templ, at) : -1;
+        if (f < 0) {
+            pieces.back().text += templ[at++];
+            continue;
+        }
+        pieces.back().field = f;
+        pieces.emplace_back();
+        at += std::string_view(FormatTitleMask[static_cast<size_t>(f)]).size();
+    }
+    return pieces;
+}
+
+bool Uses(const std::vector<TPiece>& pieces, size_t field) {
+    for (const TPiece& p : pieces)
+        if (p.field == static_cast<int>(field)) return true;
+    return false;
+}
 } // namespace
 
 std::string FormatText(const std::string& inp) {
     // Line breaks go in before any track data, so a "\n" inside a tag stays as typed. The
     // template is the user's ANSI text; the result is UTF-8, with the track's fields as Winamp
     // names them.
-    std::string text = Utf8FromAnsi(StringCPP2String(inp));
+    const std::vector<TPiece> pieces = PiecesOf(Utf8FromAnsi(StringCPP2String(inp)));
     int32_t pos = 0;
     const std::string f = CurrentPlaylistFileU8(pos, TrackTextsInUnicode());
     // As the hook compares it with the host's ANSI answer (only for an old host, which has
     // nothing but that one).
     ps.CurFile = AnsiFromUtf8(f);
 
-    // Every field is a synchronous request to the host: ask only for those the text uses, and
-    // only once however often they occur.
-    for (size_t i = 0; i < FormatTitleMask.size(); ++i) {
-        if (sRLS_l(text, FormatTitleMask[i]).Position > 0)
-            text = StringReplace(text, FormatTitleMask[i], format2value(pos, f, FormatTitleCmd[i]),
-                                 rfIgnoreCase | rfReplaceAll);
+    // Every field is a synchronous request to the host: ask only for those the template uses,
+    // once however often they occur, in the table's order. A value is text: a tag such as
+    // "Hits of %Year" is shown as it is, never read as a template.
+    std::array<std::string, FormatTitleMask.size()> values;
+    for (size_t i = 0; i < FormatTitleMask.size(); ++i)
+        if (Uses(pieces, i)) values[i] = format2value(pos, f, FormatTitleCmd[i]);
+    std::string text;
+    for (const TPiece& p : pieces) {
+        text += p.text;
+        if (p.field >= 0) text += values[static_cast<size_t>(p.field)];
     }
+    // Over the values too, as always: the space an empty field leaves between two others goes.
     text = StringReplace(text, "  ", " ", rfIgnoreCase | rfReplaceAll);
     if (IsFallback(text)) return format2value(pos, f, "COPY");
 
@@ -46,5 +100,5 @@ std::string FormatText(const std::string& inp) {
 }
 
 bool ShowsPlayState(const std::string& inp) {
-    return sRLS_l(inp, FormatTitleMask[PlayStateField]).Position > 0;
+    return Uses(PiecesOf(inp), PlayStateField);
 }

@@ -15,6 +15,7 @@
 #include "common/files.h"
 #include "plugin/gen_Lumtra.h"
 #include "settings/settings.h"
+#include "support/unicode.h"
 #include "windows/window_search.h"
 
 namespace {
@@ -386,25 +387,46 @@ TEST_F(SlotsTest, APictureChangedByHandAfterACrashIsLeftAlone) {
     EXPECT_EQ(-1, SlotOf(q1["form"]));
 }
 
-// A journal an earlier version left (the ANSI code page, version 1) still gives the status back,
-// and is written anew in UTF-8.
-TEST_F(SlotsTest, AJournalOfTheEarlierVersionStillGivesTheStatusBack) {
+// A journal an earlier version left (the ANSI code page, version 1), or one an editor saved in
+// UTF-8 with a byte order mark, still gives the status back, and is written anew in the plugin's
+// own UTF-8 without the mark.
+TEST_F(SlotsTest, AJournalOfTheEarlierVersionOrAnEditorStillGivesTheStatusBack) {
     FakeClient q1 = Showing(true, "q1", 11, "Слушаю", "Artist - Title");
     char handle[32];
     snprintf(handle, sizeof handle, "0x%llx",
              static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(q1["form"])));
-    WriteFileBytes(JournalFileName(),
-                   std::string("gen_Lumtra stored statuses, version 1\r\n\r\n[client]\r\nform=") +
-                       handle + "\r\nclass=TCusForm\r\nprocess=" + std::to_string(clients.pid()) +
-                       "\r\ntitle=QIP q1\r\npicture=3\r\nstatus=Работаю\r\nlong=дома\r\n"
-                       "changed=1\r\nset.picture=11\r\nset.status=Слушаю\r\n"
-                       "set.long=Artist - Title\r\n");
-    TakeOverFromJournal();
-    EXPECT_EQ("pic=3|status=Работаю|long=дома", clients.State("q1.form").confirmed);
-    SetText();
-    EXPECT_NE(std::string::npos,
-              ReadFileBytes(JournalFileName()).find(U8(u8"version 2\r\n\r\n[client]")));
-    EXPECT_NE(std::string::npos, ReadFileBytes(JournalFileName()).find(U8(u8"status=Работаю\r\n")));
+    // The entry in the code page (the narrow literals are) and in UTF-8.
+    const std::string entry = std::string("\r\n[client]\r\nform=") + handle +
+                              "\r\nclass=TCusForm\r\nprocess=" + std::to_string(clients.pid()) +
+                              "\r\ntitle=QIP q1\r\npicture=3\r\nstatus=Работаю\r\nlong=дома\r\n"
+                              "changed=1\r\nset.picture=11\r\nset.status=Слушаю\r\n"
+                              "set.long=Artist - Title\r\n";
+    const std::string entryU8 = Utf8FromAnsi(entry);
+    const std::string header = "gen_Lumtra stored statuses, version 1\r\n";
+    const std::string header2 = "gen_Lumtra stored statuses, version 2\r\n";
+    const std::string bom = "\xEF\xBB\xBF";
+    const struct {
+        const char* what;
+        std::string text;
+    } cases[] = {
+        {"version 1", header + entry},
+        {"version 2 with a byte order mark", bom + header2 + entryU8},
+        {"version 1 saved in UTF-8 with a byte order mark", bom + header + entryU8},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        StartAgainWithoutQuit();
+        clients.Select("q1.combo", 11);
+        clients.SetText("q1.edit2", "Слушаю");
+        clients.SetText("q1.edit1", "Artist - Title");
+        WriteFileBytes(JournalFileName(), c.text);
+        TakeOverFromJournal();
+        EXPECT_EQ("pic=3|status=Работаю|long=дома", clients.State("q1.form").confirmed);
+        SetText();
+        const std::string written = ReadFileBytes(JournalFileName());
+        EXPECT_EQ(0u, written.find(header2 + "\r\n[client]")) << written;
+        EXPECT_NE(std::string::npos, written.find(U8(u8"status=Работаю\r\n")));
+    }
 }
 
 // A journal naming one window twice, or one entry two look-alike clients match equally well:

@@ -154,9 +154,49 @@ TEST_F(TemplateTest, LineBreaksComeFromTheTemplateNotFromTags) {
     EXPECT_EQ("Back\\nslash\r\nSong", FormatText("%Artist\\n%Title"));
 }
 
-TEST_F(TemplateTest, LaterPlaceholdersAreFilledInsideEarlierValues) {
-    entry().tags = {{"ARTIST", "Band"}, {"TITLE", "Song (%Genre)"}, {"GENRE", "Rock %Artist"}};
-    EXPECT_EQ("Song (Rock %Artist)", FormatText("%Title"));
+// A value is text however it reads: only the template's placeholders are filled, and only the
+// fields the template names are asked for.
+TEST_F(TemplateTest, PlaceholdersInsideValuesStayText) {
+    const struct {
+        const char* what;
+        FakeEntry entry;
+        const char* templ;
+        const char* expected;
+        std::vector<std::string> asked;
+    } rows[] = {
+        {"tags",
+         {SongFile,
+          "Band - Song",
+          {{"ARTIST", "Hits of %Year"},
+           {"TITLE", "50%Album Off"},
+           {"YEAR", "1999"},
+           {"ALBUM", "Best"}}},
+         "%Artist - %Title",
+         "Hits of %Year - 50%Album Off",
+         {"ARTIST", "TITLE"}},
+        {"a tag naming one the template has",
+         {SongFile, "Band - Song", {{"TITLE", "Song (%Genre)"}, {"GENRE", "Rock %Artist"}}},
+         "%Title / %Genre",
+         "Song (%Genre) / Rock %Artist",
+         {"TITLE", "GENRE"}},
+        {"a file name",
+         {"C:\\Music\\Live %PlayState.mp3", "Band - Song", {}},
+         "%File",
+         "Live %PlayState",
+         {}},
+        {"a title", {SongFile, "Best of %File", {}}, "%Copy", "Best of %File", {}},
+        {"a stream's title",
+         {StreamFile, "%Genre - 100%Year Hits", {}},
+         "%Artist: %Title",
+         "%Genre: 100%Year Hits",
+         {"ARTIST", "TITLE"}},
+    };
+    for (const auto& r : rows) {
+        host.options.playlist = {r.entry};
+        host.Flush();
+        EXPECT_EQ(r.expected, FormatText(r.templ)) << r.what;
+        EXPECT_EQ(r.asked, host.tagQueries()) << r.what;
+    }
 }
 
 TEST_F(TemplateTest, PlayStateAndFile) {
