@@ -4,6 +4,7 @@
 #include "clients/rnq.h"
 #include "clients/slots.h"
 #include "settings/settings.h"
+#include "support/unicode.h"
 #include "transport/send.h"
 #include "transport/window_memo.h"
 #include "windows/window_search.h"
@@ -63,7 +64,8 @@ HWND MainWindowOf(HWND form, TRnQMains& mains) {
 // (typically the account number the client shows there). Case-sensitive; empty never matches.
 bool Selected(HWND form, TRnQMains& mains) {
     if (GetControlValueB(IDC_AllQIP)) return true;
-    const std::string custom = GetControlValueT(IDC_CustomQIP);
+    // The title is the system's ANSI text.
+    const std::string custom = AnsiFromUtf8(GetControlValueT(IDC_CustomQIP));
     return !custom.empty() &&
            sGetWindowTitle(MainWindowOf(form, mains)).find(custom) != std::string::npos;
 }

@@ -119,7 +119,7 @@ bool CaptionConditionHolds(const std::string& caption) {
     // (say "Слушаю") and writes that same text in the box. So the reference is the box's text
     // itself, not this track's expanded caption, which changes with every track and, during a
     // restore, is the stored caption of the client under test.
-    return SameTextU(caption, Utf8FromAnsi(GetControlValueT(IDC_Status)));
+    return SameTextU(caption, GetControlValueT(IDC_Status));
 }
 
 namespace {

@@ -1,11 +1,12 @@
 #include "dialog/config_dialog.h"
 
+#include <algorithm>
 #include <initializer_list>
 #include <string>
 
 #include "settings/settings.h"
-#include "support/owners.h"
 #include "support/supportLumtra.h"
+#include "support/unicode.h"
 #include "windows/window_text.h"
 
 namespace {
@@ -24,24 +25,36 @@ void ComboResetContent(HWND combo) {
 void ComboSetDroppedWidth(HWND combo, WPARAM pixels) {
     SendMessageA(combo, CB_SETDROPPEDWIDTH, pixels, 0);
 }
+// The dialog is a Unicode one: the settings' UTF-8 texts are shown and read back whole, whatever
+// alphabet they are in.
 void ComboAddString(HWND combo, const std::string& item) {
-    SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+    SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideOf(item).c_str()));
 }
 LRESULT ComboSelectString(HWND combo, const std::string& prefix) {
-    return SendMessageA(combo, CB_SELECTSTRING, static_cast<WPARAM>(-1),
-                        reinterpret_cast<LPARAM>(prefix.c_str()));
+    return SendMessageW(combo, CB_SELECTSTRING, static_cast<WPARAM>(-1),
+                        reinterpret_cast<LPARAM>(WideOf(prefix).c_str()));
 }
 void ComboSetText(HWND combo, const std::string& text) {
-    SendMessageA(combo, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    SendMessageW(combo, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(WideOf(text).c_str()));
 }
 LRESULT ComboGetCount(HWND combo) {
     return SendMessageA(combo, CB_GETCOUNT, 0, 0);
 }
 LRESULT ComboGetItemLength(HWND combo, WPARAM index) {
-    return SendMessageA(combo, CB_GETLBTEXTLEN, index, 0);
+    return SendMessageW(combo, CB_GETLBTEXTLEN, index, 0);
 }
-void ComboGetItem(HWND combo, WPARAM index, char* buffer) {
-    SendMessageA(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(buffer));
+void ComboGetItem(HWND combo, WPARAM index, wchar_t* buffer) {
+    SendMessageW(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(buffer));
+}
+
+// One of the dialog's own controls' text (a combo box: its current text), in UTF-8.
+std::string ControlText(HWND control) {
+    if (!IsWindowL(control)) return {};
+    const int length = GetWindowTextLengthW(control);
+    if (length <= 0) return {};
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    const int n = GetWindowTextW(control, text.data(), length + 1);
+    return Utf8Of(text.data(), static_cast<size_t>(std::clamp(n, 0, length)));
 }
 
 HWND Item(HWND dlg, int id) {
@@ -67,7 +80,7 @@ void CaptionText2Dlg(HWND dlg, int id, const std::string& text) {
         for (const std::string& item : ListItems(text))
             ComboAddString(control, item);
     } else {
-        SetWindowTextA(control, StringCPP2String(text).c_str());
+        SetWindowTextW(control, WideOf(StringCPP2String(text)).c_str());
     }
 }
 
@@ -132,7 +145,7 @@ void Dlg2ValueText(HWND dlg, int id, TPS& into) {
     if (IsValueButton(id))
         into.DlgControlsV[id] = Value2ValueText(Checked(dlg, id));
     else if (DlgControlsTypes(id) == DlgControlTypeCombo)
-        into.DlgControlsV[id] = Value2ValueText(sGetWindowCaption(Item(dlg, id)));
+        into.DlgControlsV[id] = Value2ValueText(ControlText(Item(dlg, id)));
 }
 
 std::string ComboListText(HWND combo) {
@@ -141,11 +154,10 @@ std::string ComboListText(HWND combo) {
     for (LRESULT i = 0; i < count; ++i) {
         const LRESULT length = ComboGetItemLength(combo, static_cast<WPARAM>(i));
         if (length < 0) continue;
-        LocalBuffer item(static_cast<size_t>(length) + 2);
-        if (!item) continue;
-        ComboGetItem(combo, static_cast<WPARAM>(i), item.get());
+        std::wstring item(static_cast<size_t>(length) + 2, L'\0');
+        ComboGetItem(combo, static_cast<WPARAM>(i), item.data());
         list += ListDelim;
-        list.append(item.get(), strnlen(item.get(), item.size()));
+        list += Utf8Of(item.data(), wcsnlen(item.data(), item.size()));
     }
     return list + ListDelim;
 }
@@ -155,7 +167,7 @@ void Dlg2CaptionText(HWND dlg, int id, TPS& into) {
     if (DlgControlsTypes(id) == DlgControlTypeCombo) {
         if (IsWindowL(control)) into.DlgControlsC[id] = ComboListText(control);
     } else {
-        into.DlgControlsC[id] = Value2ValueText(sGetWindowTitle(control));
+        into.DlgControlsC[id] = Value2ValueText(ControlText(control));
     }
 }
 
@@ -203,7 +215,7 @@ void OnOK(HWND dlg) {
 
 void OnLanguageChosen(HWND dlg) {
     TPS chosen = defPS;
-    Load2(chosen, IniFileName(), Value2ValueText(sGetWindowCaption(Item(dlg, IDC_Lang))));
+    Load2(chosen, IniFileName(), Value2ValueText(ControlText(Item(dlg, IDC_Lang))));
     Load2dialog(dlg, chosen);
 }
 

@@ -20,7 +20,7 @@ WNDPROC lpWndProcOld = nullptr;
 bool lpWndProcOldWide = false;
 
 namespace {
-constexpr char cDlgName[] = "#101";
+constexpr wchar_t cDlgName[] = L"#101";
 bool passThroughOnly = false;
 // Between init and quit. Before init nothing was read, so quit has nothing to store; after quit
 // nothing is applied until the next init.
@@ -142,7 +142,8 @@ void config() {
     const TPluginOnStack below; // the dialog's loop runs with this frame below it
     try {
         static constexpr TDialogActions actions{&PluginStopped, &config_apply};
-        DialogBoxParamA(plugin.hDllInstance, cDlgName, HostDialogParent(defPS.WinampVer),
+        // A Unicode dialog: its controls keep a template in any alphabet.
+        DialogBoxParamW(plugin.hDllInstance, cDlgName, HostDialogParent(defPS.WinampVer),
                         &ConfigProc, reinterpret_cast<LPARAM>(&actions));
     } catch (...) {
     }
@@ -152,7 +153,7 @@ void quit() {
     // Without init the settings were never read: writing them would put the built-in defaults
     // over the user's file.
     if (!started || stopped) return;
-    if (const std::string failure = config_write(); !failure.empty())
+    if (const std::string failure = config_write_at_quit(); !failure.empty())
         OutputDebugStringA(("gen_Lumtra: the settings could not be stored where the next start "
                             "reads them.\n" +
                             failure + "\n")

@@ -1,6 +1,7 @@
 #include "settings/captions.h"
 
 #include "support/supportLumtra.h"
+#include "support/unicode.h"
 
 namespace {
 // Ready-made templates shared by the three template boxes.
@@ -44,6 +45,9 @@ TDlgControlsAr MakeDefCaptions() {
     c[IDC_Lang] = "||Russian||";
     c[IDC_VirtPlayState] = "||[PLAY]||[PAUSE]||[STOP]||";
     c[IDC_Compatible] = "Совместимость с другими ICQ-клиентами";
+    // The literals are the code page's text; the plugin keeps its texts in UTF-8.
+    for (std::string& text : c.items)
+        text = Utf8FromAnsi(text);
     return c;
 }
 } // namespace

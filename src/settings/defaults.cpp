@@ -1,5 +1,6 @@
 #include "settings/captions.h"
 #include "settings/settings.h"
+#include "support/unicode.h"
 
 namespace {
 struct SettingDef {
@@ -8,7 +9,8 @@ struct SettingDef {
     const char* value;
 };
 
-// In id order, 1000..1026.
+// In id order, 1000..1026. The texts are the code page's, as they always were in the INI file;
+// they are kept in UTF-8 as every other text.
 constexpr SettingDef Settings[DlgControlsCount] = {
     {"Enable", DlgControlTypeCheck, "1"},
     {"IfStatus", DlgControlTypeCheck, "0"},
@@ -57,7 +59,7 @@ const TDlgControlsAr& DefValues() {
     static const TDlgControlsAr values = [] {
         TDlgControlsAr v;
         for (int id = DlgControlsFirst; id <= DlgControlsLast; ++id)
-            v[id] = Def(id).value;
+            v[id] = Utf8FromAnsi(Def(id).value);
         return v;
     }();
     return values;

@@ -78,13 +78,62 @@ constexpr char OwnerHead[] = "; gen_Lumtra library=";
 // Far more than the plugin ever writes: a larger file is none of its own, nor names an owner.
 constexpr DWORD MaxOwnedFileBytes = 1024 * 1024;
 
+// The byte-order mark a text begins with, if any: a file the user saved in Notepad may carry one,
+// and the owner line goes after it, in the text's own encoding.
+std::string MarkOf(const std::string& text) {
+    for (const char* mark : {"\xEF\xBB\xBF", "\xFF\xFE", "\xFE\xFF"})
+        if (text.rfind(mark, 0) == 0) return mark;
+    return {};
+}
+bool IsUtf16(const std::string& mark) {
+    return mark.size() == 2;
+}
+
+// A UTF-8 text as the marked text spells it.
+std::string Spelled(const std::string& utf8, const std::string& mark) {
+    if (!IsUtf16(mark)) return utf8;
+    std::string bytes;
+    for (const wchar_t c : WideOf(utf8)) {
+        const char low = static_cast<char>(c & 0xFF), high = static_cast<char>((c >> 8) & 0xFF);
+        bytes += mark == "\xFF\xFE" ? std::string{low, high} : std::string{high, low};
+    }
+    return bytes;
+}
+
+// Where the owner line's text begins in text (after a mark), or npos where it has none.
+size_t OwnerLineAt(const std::string& text) {
+    const std::string mark = MarkOf(text);
+    const std::string head = Spelled(OwnerHead, mark);
+    return text.compare(mark.size(), head.size(), head) == 0 ? mark.size() : std::string::npos;
+}
+
+// One past the end of the line that begins at from (its line end included).
+size_t LineEnd(const std::string& text, size_t from, const std::string& mark) {
+    const std::string lf = Spelled("\n", mark);
+    for (size_t i = from; i + lf.size() <= text.size(); i += lf.size())
+        if (text.compare(i, lf.size(), lf) == 0) return i + lf.size();
+    return text.size();
+}
+
 // The library a file names as its owner; empty for a file that names none (or cannot be read).
 std::string OwnerOf(const std::string& path) {
     std::string text;
-    if (!ReadWholeFile(path, text, MaxOwnedFileBytes) || text.rfind(OwnerHead, 0) != 0) return {};
-    const size_t from = sizeof OwnerHead - 1;
-    const size_t end = text.find_first_of("\r\n", from);
-    return text.substr(from, end == std::string::npos ? std::string::npos : end - from);
+    if (!ReadWholeFile(path, text, MaxOwnedFileBytes)) return {};
+    const size_t at = OwnerLineAt(text);
+    if (at == std::string::npos) return {};
+    const std::string mark = MarkOf(text);
+    const size_t from = at + Spelled(OwnerHead, mark).size();
+    std::string line = text.substr(from, LineEnd(text, from, mark) - from);
+    if (IsUtf16(mark)) {
+        std::wstring wide(line.size() / 2, L'\0');
+        for (size_t i = 0; i < wide.size(); ++i) {
+            const auto b0 = static_cast<unsigned char>(line[2 * i]),
+                       b1 = static_cast<unsigned char>(line[2 * i + 1]);
+            wide[i] = static_cast<wchar_t>(mark == "\xFF\xFE" ? b0 | b1 << 8 : b1 | b0 << 8);
+        }
+        line = Utf8Of(wide);
+    }
+    return line.substr(0, line.find_first_of("\r\n"));
 }
 
 // Whether the file is another install's: it names a library, and not this one.
@@ -98,7 +147,8 @@ bool OwnFile(const std::string& path, const std::string& owner) {
 }
 
 std::string WithOwner(const std::string& text, const std::string& owner) {
-    return OwnerHead + owner + "\r\n" + WithoutOwner(text);
+    const std::string rest = WithoutOwner(text), mark = MarkOf(rest);
+    return mark + Spelled(OwnerHead + owner + "\r\n", mark) + rest.substr(mark.size());
 }
 
 // A name of this install's own beside the shared one: the library's path, in one case, hashed
@@ -164,9 +214,9 @@ std::string FileToRead(const TFilePlaces& places, bool (*holdsData)(const std::s
 }
 
 std::string WithoutOwner(const std::string& text) {
-    if (text.rfind(OwnerHead, 0) != 0) return text;
-    const size_t end = text.find('\n');
-    return end == std::string::npos ? std::string() : text.substr(end + 1);
+    const size_t at = OwnerLineAt(text);
+    if (at == std::string::npos) return text;
+    return text.substr(0, at) + text.substr(LineEnd(text, at, MarkOf(text)));
 }
 
 TPlacedWrite WritePlaced(const TFilePlaces& places, const std::string& text, bool durable) {

@@ -43,7 +43,8 @@ TFilePlaces PlacesOf(const std::string& ending);
 // plugin writes (an empty or foreign file must not hide the one beside the library), else the
 // library's. Its owner line is no part of what holdsData and the reader see: see WithoutOwner.
 std::string FileToRead(const TFilePlaces& places, bool (*holdsData)(const std::string& path));
-// The text of a file without the owner line a per-user file begins with.
+// The text of a file without the owner line a per-user file begins with (after the byte-order
+// mark of a file its user saved with one; the line is then in the file's own encoding).
 std::string WithoutOwner(const std::string& text);
 
 // Writes text as the whole file where it belongs (see above). On success path names where it

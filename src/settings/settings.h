@@ -17,7 +17,7 @@ inline constexpr char defLang[] = "Russian";
 inline constexpr char DlgININameValue[] = ".Value";
 inline constexpr char DlgININameCaption[] = ".Caption";
 
-// Read limits: the language key, and every other key (the file size, at most this).
+// Read limits in characters: the language key, and every other key.
 inline constexpr int LangReadLimit = 1024;
 inline constexpr int ValueReadLimit = 10 * 1024;
 
@@ -41,14 +41,20 @@ std::string Value2ValueText(const char*) = delete;
 // The file that holds the settings: the one read at init or last stored in.
 std::string IniFileName();
 void ForgetSettingsPlaces(); // as at library load
+// Every text of the settings is UTF-8 inside the plugin; the INI file keeps the encoding it has
+// (see settings/ini_file.h), and one the plugin creates is in the ANSI code page.
 void config_read();
 // Stores the settings: the whole file at once, put in place atomically, beside the library or,
-// where that cannot be written, in the per-user folder. Empty, or, when they could not be stored
-// where the next start reads them, each file tried and why (a file not written is as it was).
+// where that cannot be written, in the per-user folder. Empty, or what the user is to be told, in
+// the code page's text: when they could not be stored where the next start reads them, each file
+// tried and why (a file not written is as it was); the settings that the file's code page cannot
+// spell (the file keeps what it had for them); a file too large to read, left as it is.
 std::string config_write();
+// The same at quit, where nothing was asked of the user: a file that could be read only in part
+// (damaged, in two encodings) is left as it is.
+std::string config_write_at_quit();
+// The settings and captions of language from the file (defaults where it has none).
 void Load2(TPS& record, const std::string& fileName, const std::string& language);
-// The text of fileName with the record's settings put in under language.
-std::string Save2(const TPS& record, const std::string& fileName, const std::string& language);
 
 // Fills defPS from the built-in tables (library load).
 void InitDefaults();

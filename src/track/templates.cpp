@@ -67,9 +67,8 @@ bool Uses(const std::vector<TPiece>& pieces, size_t field) {
 
 std::string FormatText(const std::string& inp) {
     // Line breaks go in before any track data, so a "\n" inside a tag stays as typed. The
-    // template is the user's ANSI text; the result is UTF-8, with the track's fields as Winamp
-    // names them.
-    const std::vector<TPiece> pieces = PiecesOf(Utf8FromAnsi(StringCPP2String(inp)));
+    // template and the result are UTF-8, with the track's fields as Winamp names them.
+    const std::vector<TPiece> pieces = PiecesOf(StringCPP2String(inp));
     int32_t pos = 0;
     const std::string f = CurrentPlaylistFileU8(pos, TrackTextsInUnicode());
     // As the hook compares it with the host's ANSI answer (only for an old host, which has

@@ -113,7 +113,7 @@ std::string format2value(int32_t PlayListPos, const std::string& f, const std::s
     else if (IsKey(field, "FILE"))
         text = ExtractFileNameWithoutExt(f);
     else if (IsKey(field, "PLAYSTATE"))
-        text = Utf8FromAnsi(PlayStateText()); // the user's text, from the settings
+        text = PlayStateText(); // the user's text, from the settings
     else
         text = ExtendedInfo(f, field);
     return Trim(text);

@@ -111,7 +111,7 @@ TEST_F(QipTest, PictureConditionHoldsOnlyWhileMusicIsSelected) {
 // The reference of the caption condition is the text of the status caption box.
 TEST_F(QipTest, CaptionConditionComparesWithTheStatusCaptionSetting) {
     OnlyOn({IDC_IfStatus, IDC_SetLongStatus});
-    ps.DlgControlsV[IDC_Status] = "Слушаю";
+    ps.DlgControlsV[IDC_Status] = U8(u8"Слушаю");
     ps.Status = "Artist - Title"; // this track's caption, which the condition ignores
     clients.Qip("q1");
     clients.SetText("q1.edit2", "Работаю");

@@ -8,6 +8,7 @@
 #include "common/fake_winamp.h"
 #include "common/files.h"
 #include "common/plugin_fixture.h"
+#include "common/texts.h"
 #include "common/dialog_driver.h"
 #include "plugin/gen_Lumtra.h"
 #include "plugin/tray.h"
@@ -100,7 +101,8 @@ TEST_F(DialogTest, OpensOverWinampShowingTheCurrentSettings) {
         EXPECT_EQ("", pictures[0]);
         EXPECT_EQ("Музыка", pictures[11]);
         EXPECT_EQ(" ", pictures[25]);
-        EXPECT_EQ(ListItems(defPS.DlgControlsC[IDC_Status]), ListOf(dlg, IDC_Tray));
+        EXPECT_EQ(ListItems(Recode(defPS.DlgControlsC[IDC_Status], CP_UTF8, CP_ACP)),
+                  ListOf(dlg, IDC_Tray));
         // Values: the items they name, check states.
         EXPECT_EQ("10", ShownText(dlg, IDC_DelayV));
         EXPECT_EQ("Russian", ShownText(dlg, IDC_Lang));
@@ -177,10 +179,10 @@ TEST_F(DialogTest, OkWithoutChangesRewritesTheSameContents) {
         s.DlgControlsV[IDC_Status] = "%Artist - %Title";
         s.DlgControlsV[IDC_AllQIP] = "0";
         s.DlgControlsV[IDC_AllQIPNo] = "1";
-        s.DlgControlsV[IDC_CustomQIP] = "Домашний";
-        s.DlgControlsC[IDC_CustomQIP] = "||Домашний||Рабочий||";
+        s.DlgControlsV[IDC_CustomQIP] = U8(u8"Домашний");
+        s.DlgControlsC[IDC_CustomQIP] = U8(u8"||Домашний||Рабочий||");
         s.DlgControlsV[IDC_VirtPlayState] = "[PLAY]";
-        s.DlgControlsC[IDC_Enable] = "Включен\\nвторая строка";
+        s.DlgControlsC[IDC_Enable] = U8(u8"Включен\\nвторая строка");
     });
     const std::string stored = ReadFileBytes(ini);
     const TPS before = ps;
@@ -192,6 +194,26 @@ TEST_F(DialogTest, OkWithoutChangesRewritesTheSameContents) {
     EXPECT_EQ((std::vector<DWORD>{NIM_DELETE, NIM_ADD}), trayCalls);
 }
 
+// A template in any alphabet, from a file the user saved in UTF-8: the dialog shows it as it is,
+// and OK stores it back as it was, in the file's encoding.
+TEST_F(DialogTest, OkKeepsATemplateInAnyAlphabet) {
+    const std::string note = U8(u8"♫ %Artist - %Title");
+    StartWithFile("\xEF\xBB\xBF[Winamp to ICQ client status_Russian]\r\nStatus.Value=" + note +
+                  "\r\n");
+    RunConfigDialog([](HWND dlg) {
+        wchar_t shown[64] = {};
+        GetWindowTextW(GetDlgItem(dlg, IDC_Status), shown, 64);
+        EXPECT_EQ(L"\u266B %Artist - %Title", std::wstring(shown));
+        Click(dlg, IDOK);
+    });
+    EXPECT_EQ(note, ps.DlgControlsV[IDC_Status]);
+    const std::string stored = ReadFileBytes(ini);
+    EXPECT_EQ(0u, stored.find("\xEF\xBB\xBF[Winamp to ICQ client status_Russian]\r\nStatus.Value=" +
+                              note + "\r\n"))
+        << stored;
+    EXPECT_NE(std::string::npos, stored.find("Picture.Value=" + U8(u8"Музыка") + "\r\n"));
+}
+
 TEST_F(DialogTest, TheTwoLineCaptionsAreStoredBackUnchanged) {
     init();
     RunConfigDialog([](HWND dlg) {
@@ -199,7 +221,7 @@ TEST_F(DialogTest, TheTwoLineCaptionsAreStoredBackUnchanged) {
                   ShownText(dlg, IDC_AllowOpen));
         Click(dlg, IDOK);
     });
-    EXPECT_EQ("Показывать иконку в \\nтрее (свой статус)", ps.DlgControlsC[IDC_SetTray]);
+    EXPECT_EQ(U8(u8"Показывать иконку в \\nтрее (свой статус)"), ps.DlgControlsC[IDC_SetTray]);
     ExpectSameTexts(BuiltInCaptionsAsStored(), ps.DlgControlsC);
     EXPECT_NE(
         std::string::npos,
@@ -279,7 +301,7 @@ TEST_F(DialogTest, ATypedTemplateThatBeginsAnItemComesBackAsTheItem) {
         Click(dlg, IDOK);
     });
     EXPECT_EQ("%Art", ps.DlgControlsV[IDC_Status]);
-    EXPECT_EQ("Сейчас: %Artist\\n%Title", ps.DlgControlsV[IDC_LongStatus]);
+    EXPECT_EQ(U8(u8"Сейчас: %Artist\\n%Title"), ps.DlgControlsV[IDC_LongStatus]);
     // Typed text is a value, never a list item.
     EXPECT_EQ(defPS.DlgControlsC[IDC_Status], ps.DlgControlsC[IDC_Status]);
     EXPECT_EQ(defPS.DlgControlsC[IDC_LongStatus], ps.DlgControlsC[IDC_LongStatus]);
@@ -378,7 +400,7 @@ TEST_F(DialogTest, TheStatusConditionUnchecksAndGreysTheCaptionOption) {
 
 TEST_F(DialogTest, AListTextNotBeginningWithTheSeparatorLosesItsHead) {
     StartWith([](TPS& s) {
-        s.DlgControlsC[IDC_CustomQIP] = "head||Дом||Работа";
+        s.DlgControlsC[IDC_CustomQIP] = U8(u8"head||Дом||Работа");
         s.DlgControlsC[IDC_Tray] = "no separator at all";
     });
     RunConfigDialog([](HWND dlg) {
@@ -386,7 +408,7 @@ TEST_F(DialogTest, AListTextNotBeginningWithTheSeparatorLosesItsHead) {
         EXPECT_EQ(Items{}, ListOf(dlg, IDC_Tray));
         Click(dlg, IDOK);
     });
-    EXPECT_EQ("||Дом||Работа||", ps.DlgControlsC[IDC_CustomQIP]);
+    EXPECT_EQ(U8(u8"||Дом||Работа||"), ps.DlgControlsC[IDC_CustomQIP]);
     EXPECT_EQ("||", ps.DlgControlsC[IDC_Tray]);
 }
 
@@ -467,7 +489,7 @@ TEST_F(DialogTest, TheHiddenPlayStateListTravelsLikeEveryCaption) {
         Click(dlg, IDC_Enable);
         Click(dlg, IDOK);
     });
-    EXPECT_EQ("||Играю||Пауза||Стоп||", ps.DlgControlsC[IDC_VirtPlayState]);
+    EXPECT_EQ(U8(u8"||Играю||Пауза||Стоп||"), ps.DlgControlsC[IDC_VirtPlayState]);
     // The play-state words themselves wait for the next start.
     EXPECT_EQ(playState, ps.PlayState);
 }

@@ -6,6 +6,7 @@
 #include <vector>
 #include <stdexcept>
 
+#include "common/texts.h"
 #include "common/fake_winamp.h"
 #include "common/plugin_fixture.h"
 #include "plugin/gen_Lumtra.h"
@@ -330,7 +331,7 @@ TEST_F(HookTest, UpdateBuildsTheThreeTextsAndThePicture) {
     Set(IDC_Status, "%Artist");
     Set(IDC_LongStatus, "%Artist - %Title");
     Set(IDC_Tray, "%File\\n%PlayState");
-    Set(IDC_Picture, "музыка");
+    Set(IDC_Picture, U8(u8"музыка").c_str());
     host.Notify(IPC_PLAYING_FILE);
     EXPECT_EQ("Band", ps.Status);
     EXPECT_EQ("Band - Song", ps.LongStatus);
@@ -341,7 +342,7 @@ TEST_F(HookTest, UpdateBuildsTheThreeTextsAndThePicture) {
     EXPECT_EQ(1, tipCalls);
 
     Set(IDC_SetTray, "0");
-    Set(IDC_Picture, "Нет такой");
+    Set(IDC_Picture, U8(u8"Нет такой").c_str());
     host.options.position = 1;
     host.Command(WINAMP_BUTTON5);
     EXPECT_EQ("Next", ps.Status);

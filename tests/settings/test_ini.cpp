@@ -3,6 +3,7 @@
 
 #include "common/files.h"
 #include "common/plugin_fixture.h"
+#include "common/texts.h"
 #include "settings/captions.h"
 #include "settings/places.h"
 #include "settings/settings.h"
@@ -45,10 +46,11 @@ TEST_F(SettingsTest, EveryStoredTextReadsBackByteForByte) {
                             "\"open",  "mid \"q\" x", "%Artist \"%Title\"", "a\\nb",
                             "=equals="};
     int id = DlgControlsFirst;
-    for (const char* text : tricky) {
+    for (const char* ansi : tricky) {
+        const std::string text = U8FromAnsi(ansi); // the plugin's texts are UTF-8
         ps.DlgControlsV[id] = text;
-        ps.DlgControlsC[id] = std::string(text) + " c";
-        ps.DlgControlsC[id + 1] = std::string(" ") + text;
+        ps.DlgControlsC[id] = text + " c";
+        ps.DlgControlsC[id + 1] = " " + text;
         id += 2;
     }
     const TPS written = ps;

@@ -1,6 +1,7 @@
 // The picture index an update sets.
 #include <gtest/gtest.h>
 
+#include "common/texts.h"
 #include "common/plugin_fixture.h"
 #include "settings/settings.h"
 #include "track/picture.h"
@@ -13,12 +14,12 @@ TEST_F(PictureTest, NumberNameOrFallback) {
     const std::string list = defPS.DlgControlsC[IDC_Picture];
     EXPECT_EQ(12, PictureIndex("12", list));
     EXPECT_EQ(0, PictureIndex("0", list));
-    EXPECT_EQ(11, PictureIndex("музыка", list)); // the locale folds Cyrillic case
-    EXPECT_EQ(11, PictureIndex("МУЗЫКА", list));
-    EXPECT_EQ(1, PictureIndex("Злой", list));
-    EXPECT_EQ(2, PictureIndex("водные ПРОЦЕДУРЫ", list));
+    EXPECT_EQ(11, PictureIndex(U8(u8"музыка"), list)); // the locale folds Cyrillic case
+    EXPECT_EQ(11, PictureIndex(U8(u8"МУЗЫКА"), list));
+    EXPECT_EQ(1, PictureIndex(U8(u8"Злой"), list));
+    EXPECT_EQ(2, PictureIndex(U8(u8"водные ПРОЦЕДУРЫ"), list));
     EXPECT_EQ(0, PictureIndex("", list)); // the list's first item is empty
-    EXPECT_EQ(-1, PictureIndex("Джаз", list));
+    EXPECT_EQ(-1, PictureIndex(U8(u8"Джаз"), list));
     EXPECT_EQ(-7, PictureIndex("-7", list));
     EXPECT_EQ(-1, PictureIndex("12 ", list));
 }

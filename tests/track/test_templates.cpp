@@ -22,7 +22,7 @@ TEST_F(TemplateTest, PlainTextStillAsksForTheCurrentEntry) {
     host.options.playlist.push_back(FakeEntry{"D:\\Other.ogg", "Other", {}});
     host.options.position = 1;
     ps.CurFile = "old";
-    EXPECT_EQ(U8(u8"Слушаю"), FormatText("Слушаю"));
+    EXPECT_EQ(U8(u8"Слушаю"), FormatText(U8(u8"Слушаю")));
     EXPECT_EQ("D:\\Other.ogg", ps.CurFile);
     const HostMsg AskEntrySeq[] = {
         Ipc(IPC_GETLISTPOS), {WM_WA_IPC, hostWparam | hostLparam, 1, IPC_GETPLAYLISTFILE}, {0}};
@@ -208,7 +208,7 @@ TEST_F(TemplateTest, NullFromTheHostReadsAsEmpty) {
     entry().nullFile = true;
     entry().nullTitle = true;
     ps.CurFile = "old";
-    EXPECT_EQ(U8(u8"Слушаю "), FormatText("Слушаю %Artist%File"));
+    EXPECT_EQ(U8(u8"Слушаю "), FormatText(U8(u8"Слушаю %Artist%File")));
     EXPECT_EQ("", ps.CurFile);
     EXPECT_EQ("", FormatText("%Artist - %Title"));
     host.options.playlist.clear();

@@ -76,7 +76,7 @@ int main(int argc, char** argv) {
     plugin.hDllInstance = GetModuleHandleA(nullptr); // the dialog is linked into this program
     Desktop.Shell_NotifyIconW = &NoTray;
     ps = defPS;
-    HWND dlg = CreateDialogParamA(plugin.hDllInstance, "#101", nullptr, &ConfigProc, 0);
+    HWND dlg = CreateDialogParamW(plugin.hDllInstance, L"#101", nullptr, &ConfigProc, 0);
     if (!dlg) {
         std::fprintf(stderr, "render_dialog: dialog 101 could not be created\n");
         return 1;
