@@ -8,6 +8,7 @@
 
 #include "common/texts.h"
 #include "common/fake_winamp.h"
+#include "common/files.h"
 #include "common/plugin_fixture.h"
 #include "plugin/gen_Lumtra.h"
 #include "host/wa_ipc.h"
@@ -349,6 +350,23 @@ TEST_F(HookTest, UpdateBuildsTheThreeTextsAndThePicture) {
     EXPECT_EQ(-1, ps.Picture);
     EXPECT_EQ(2, setTextCalls);
     EXPECT_EQ(1, tipCalls); // no tray, no tooltip
+}
+
+// Templates and play-state words from a file saved as "Unicode" reach the clients as typed.
+TEST_F(HookTest, TemplatesInAnyAlphabetFromTheFileReachTheClientsWhole) {
+    const std::wstring file =
+        L"\uFEFF[Winamp to ICQ client status_Russian]\r\nDelayV.Value=1\r\n"
+        L"Status.Value=\u266B %Artist\r\nTray.Value=%PlayState\r\n"
+        L"VirtPlayState.Caption=||\u266A \u0438\u0433\u0440\u0430\u0435\u0442||"
+        L"||||\r\n";
+    WriteFileBytes(ini, std::string(reinterpret_cast<const char*>(file.data()),
+                                    file.size() * sizeof(wchar_t)));
+    config_read();
+    ps.WinampVer = host.options.version;
+    host.Notify(IPC_PLAYING_FILE);
+    const std::string status = U8(u8"♫ Band"), tray = U8(u8"♪ играет");
+    EXPECT_EQ(status, ps.Status);
+    EXPECT_EQ(tray, ps.Tray);
 }
 
 // ---- what Winamp says of its player beyond a new file
