@@ -112,7 +112,7 @@ std::string IniQuote(const std::string& v) {
     return v;
 }
 
-// At most count - 1 characters, never cut inside one.
+// At most limit - 1 characters, never cut inside one.
 std::string CutToChars(const std::string& s, int limit) {
     size_t chars = 0, i = 0;
     while (i < s.size() && chars + 1 < static_cast<size_t>(limit)) {

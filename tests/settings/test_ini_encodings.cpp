@@ -8,6 +8,7 @@
 #include "common/files.h"
 #include "common/plugin_fixture.h"
 #include "common/texts.h"
+#include "settings/places.h"
 #include "settings/settings.h"
 
 namespace {
@@ -201,5 +202,28 @@ TEST_F(IniEncodingTest, EachFileIsReadInItsEncodingAndKeepsIt) {
             EXPECT_NE(std::string::npos, afterOk.find("Tray.Value=" + Listening)) << afterOk;
         }
     }
+}
+
+// A per-user file its user saved as "Unicode": the line naming its library is UTF-16 after the mark
+// like the rest, is still recognised, and a store there keeps the mark first.
+TEST_F(IniEncodingTest, APerUserFileWithAMarkKeepsItsOwnerLineAfterTheMark) {
+    const TFilePlaces places = PlacesOf(".ini");
+    ASSERT_FALSE(places.user.empty());
+    const std::string owner = "; gen_Lumtra library=" + places.owner + "\r\n";
+    WriteFileBytes(places.user, Encode(owner + UserFile(Note8, "\r\n"), Enc::Utf16Le));
+    config_read();
+    EXPECT_EQ(places.user, IniFileName());
+    EXPECT_EQ(Note8, ps.DlgControlsV[IDC_Status]);
+    ps.DlgControlsV[IDC_DelayV] = "7";
+    ASSERT_TRUE(CreateDirectoryA((ini + ".new").c_str(), nullptr)); // the library's place refuses
+    EXPECT_EQ("", config_write());
+    RemoveDirectoryA((ini + ".new").c_str());
+    const std::string stored = ReadFileBytes(places.user);
+    EXPECT_EQ(0u, stored.find(Encode(owner + Main, Enc::Utf16Le)));
+    EXPECT_EQ(1u, Count(Decode(stored, Enc::Utf16Le), owner));
+    config_read();
+    EXPECT_EQ(places.user, IniFileName());
+    EXPECT_EQ("7", ps.DlgControlsV[IDC_DelayV]);
+    EXPECT_EQ(Note8, ps.DlgControlsV[IDC_Status]);
 }
 } // namespace
