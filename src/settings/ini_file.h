@@ -11,7 +11,7 @@ enum class TIniEncoding {
     Ansi,    // the ANSI code page: every file the plugin creates, and every file without a mark
              // that is not UTF-8 with letters beyond ASCII
     Utf8,    // no mark, valid UTF-8 with at least one byte above 127
-    Utf8Bom, // the marks of Notepad's "UTF-8" and "Unicode"
+    Utf8Bom, // UTF-8 behind its byte-order mark, as Notepad saves "UTF-8 with BOM"
     Utf16Le,
     Utf16Be,
 };
