@@ -37,7 +37,7 @@ bool IsSongTitle(const std::string& title, const std::string& file) {
     // "[Connecting] http://...", "[Buffering: 37%] http://..." and the like, then the bare
     // address: what Winamp shows until the station names its song.
     if (!title.empty() && title[0] == '[' && title.find(']') != std::string::npos) return false;
-    return !SameTextU(Trim(title), Utf8FromAnsi(file));
+    return !SameTextU(Trim(title), file);
 }
 
 bool CurrentTitleIsASong(const std::string& file) {

@@ -411,6 +411,8 @@ TEST_F(HookTest, AStreamsNewTitleArmsTheCountdownAndOnlyANewOne) {
         {"buffering", stream("[Buffering: 37%] http://radio.example.com:8000/live"), current,
          false},
         {"a song in brackets without a closing one", stream("[Live set"), current, true},
+        {"the bare address in Cyrillic",
+         FakeEntry{"http://радио.example/live", "http://радио.example/live", {}}, current, false},
     };
     for (const Row& row : rows) {
         SetStatusOnNext = 0;
