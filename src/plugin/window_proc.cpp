@@ -209,7 +209,8 @@ void Watch(UINT message, WPARAM wParam, LPARAM lParam) {
     // Both queries go out at every counted message, as the host has always seen them; the update
     // itself asks for the entry again when it runs.
     const int32_t position = CurrentListPos();
-    const std::string file = PlaylistFileText(position); // copied: the host reuses its answer
+    const char* file = PlaylistFileText(position);
+    // Copied before the title is asked for: the host reuses its answer.
     if (message == WM_WA_IPC && lParam == IPC_CB_MISC)
         OnPlayerChanged(wParam, position, Utf8FromAnsi(file));
 }
