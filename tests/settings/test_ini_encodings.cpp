@@ -1,6 +1,8 @@
 // The INI file as users' editors save it: each row a file, each taken through a start, OK (a
 // store the user asks for), quit and the next start, with the values read and the bytes left.
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <shlobj.h>
 
 #include <optional>
 #include <vector>
@@ -210,6 +212,9 @@ TEST_F(IniEncodingTest, APerUserFileWithAMarkKeepsItsOwnerLineAfterTheMark) {
     const TFilePlaces places = PlacesOf(".ini");
     ASSERT_FALSE(places.user.empty());
     const std::string owner = "; gen_Lumtra library=" + places.owner + "\r\n";
+    // A fresh Wine prefix has no per-user plugin folder yet; the user's editor saved it there.
+    SHCreateDirectoryExA(nullptr, places.user.substr(0, places.user.find_last_of('\\')).c_str(),
+                         nullptr);
     WriteFileBytes(places.user, Encode(owner + UserFile(Note8, "\r\n"), Enc::Utf16Le));
     config_read();
     EXPECT_EQ(places.user, IniFileName());
