@@ -35,6 +35,10 @@
 
 #define IDC_Default 3
 
+/* What the last update did: a heading and a read-only list, outside the settings. */
+#define IDC_LastUpdateT 1100
+#define IDC_LastUpdate 1101
+
 /* Controls the code never addresses (the separator line). */
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

@@ -29,6 +29,16 @@ struct TStatusText {
 // The current status the update cycle prepared (ps.Picture, ps.Status, ps.LongStatus).
 TStatusText CurrentStatusText();
 
+// What a SetStatus did to the form, beside how its messages ended.
+enum class TFormEffect {
+    None,            // nothing decided (a client that stopped answering, a window of no kind)
+    Changed,         // the texts were sent
+    AlreadyShown,    // it showed them already
+    ConditionsUnmet, // its status is not the one the conditions name
+    FormClosed,      // QIP's form cannot take a status now, and is not to be opened
+    FormNotOpened,   // QIP's form cannot take a status now; a click was to open it
+};
+
 // One supported client kind: its window classes and the two operations on its status form.
 struct TICQClient {
     std::string szMainClass;
@@ -36,7 +46,7 @@ struct TICQClient {
     std::string szStatusClass;
     std::string szStatusCaption; // unused
     TStatusWindow (*GetChilds)(HWND wind, HWND parent) = nullptr;
-    TOutcome (*SetStatus)(HWND wParent, const TStatusText& text) = nullptr;
+    TOutcome (*SetStatus)(HWND wParent, const TStatusText& text, TFormEffect* effect) = nullptr;
 };
 
 extern TICQClient QIPClient;
@@ -56,12 +66,18 @@ TStatusWindow GetChilds(HWND wind, HWND parent);
 // Applies a status to a status form of any supported kind. Done when the client answered
 // throughout (whether or not it needed a change); Refused for a window of no supported kind or a
 // form that cannot take a status now; otherwise how its messages ended.
-TOutcome SetStatus(HWND wParent, const TStatusText& text);
+TOutcome SetStatus(HWND wParent, const TStatusText& text, TFormEffect* effect = nullptr);
 
 // The title of the form's client main window (for R&Q the main window of its process), read
 // without a message to it.
 std::string MainWindowTitle(HWND form);
 
-// Finds every running client status form and applies the current status to those selected.
+// The kind of a form of this class as the user knows it ("QIP", "R&Q").
+std::string ClientKindName(const std::string& formClass);
+// The title of the form's client main window in UTF-8, read as MainWindowTitle.
+std::string MainWindowTitleU8(HWND form);
+
+// Finds every running client status form and applies the current status to those selected, and
+// leaves behind what it did to each (report/last_update.h).
 // False when the update's time ran out before some client it would have served.
 bool SetText();

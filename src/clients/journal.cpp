@@ -1,5 +1,7 @@
 #include "clients/journal.h"
 
+#include "report/last_update.h"
+
 #include "clients/clients.h"
 #include "clients/journal_writer.h"
 #include "settings/places.h"
@@ -221,9 +223,14 @@ std::vector<TQIPState> ParseJournal(const std::string& text, bool utf8Mark) {
 bool JournalWritten(DWORD limitMs) {
     std::vector<std::string> failures;
     const bool done = JournalTextsWritten(limitMs, failures);
-    for (const std::string& f : failures)
+    std::string why;
+    for (const std::string& f : failures) {
         Say("the journal of stored statuses could not be written (" + f +
             "); the statuses stay stored while Winamp runs");
+        why += (why.empty() ? "" : "; ") + StringReplace(Utf8FromAnsi(f), "\n", "; ", rfReplaceAll);
+    }
+    // It stands until everything handed over is written; a write still under way decides nothing.
+    if (!failures.empty() || done) SetFailure(TFailure::Journal, !failures.empty(), why);
     return done;
 }
 

@@ -145,11 +145,20 @@ TStatusWindow GetChilds_QIP(HWND wind, HWND parent) {
     return FindControls(wind, [parent] { return parent; });
 }
 
-TOutcome SetStatus_QIP(HWND wParent, const TStatusText& text) {
+TOutcome SetStatus_QIP(HWND wParent, const TStatusText& text, TFormEffect* effect) {
+    const auto tell = [effect](TFormEffect e) {
+        if (effect) *effect = e;
+    };
+    tell(TFormEffect::None);
     // The form's owner, QIP's main window, is what a forced opening clicks.
     const TStatusWindow c = FindControls(wParent, [wParent] { return GetParent(wParent); });
     if (!ClientAnswering()) return CallOutcome();
-    if (!IsWindowL(c.wOK)) return TOutcome::Refused; // the form cannot take a status now
+    if (!IsWindowL(c.wOK)) {
+        // The form cannot take a status now.
+        tell(GetControlValueB(IDC_AllowOpen) ? TFormEffect::FormNotOpened
+                                             : TFormEffect::FormClosed);
+        return TOutcome::Refused;
+    }
 
     // Whether this client is to be changed now.
     bool b = GetControlValueB(IDC_IfAny);
@@ -157,7 +166,11 @@ TOutcome SetStatus_QIP(HWND wParent, const TStatusText& text) {
     if (!b && GetControlValueB(IDC_IfPicture)) b = pic == QIPMusicPicture;
     const std::string caption = sGetControlText(c.wStatus);
     if (!b && GetControlValueB(IDC_IfStatus)) b = CaptionConditionHolds(caption);
-    if (!ClientAnswering() || !b) return CallOutcome();
+    if (!ClientAnswering()) return CallOutcome();
+    if (!b) {
+        tell(TFormEffect::ConditionsUnmet);
+        return CallOutcome();
+    }
     // What the controls will show once given the texts, each in its own form.
     const TStatusText shows{text.picture, ControlShows(c.wStatus, text.status),
                             ControlShows(c.wLongStatus, text.longStatus)};
@@ -169,10 +182,15 @@ TOutcome SetStatus_QIP(HWND wParent, const TStatusText& text) {
         b = !SameTextU(sGetControlText(c.wLongStatus), shows.longStatus);
     // Nothing is decided on what a client that stopped answering did not say, nor on what a
     // control replaced meanwhile said.
-    if (!ClientAnswering() || !b) return CallOutcome();
+    if (!ClientAnswering()) return CallOutcome();
+    if (!b) {
+        tell(TFormEffect::AlreadyShown);
+        return CallOutcome();
+    }
     if (!ControlsIntact(wParent, c)) return TOutcome::Refused;
     // Restored at switch-off, now that it shows the plugin's status.
     if (!NoteChanged(wParent, shows, pic, caption)) return TOutcome::Cut;
+    tell(TFormEffect::Changed);
 
     // A form the user has open is only filled in; the confirmation is left to the user.
     const bool hidden = !IsWindowVisible(wParent);

@@ -13,7 +13,7 @@ inline constexpr int QIPMusicPicture = 11;
 TStatusWindow GetChilds_QIP(HWND wind, HWND parent);
 // Applies the status to the form. Done when its "OK" panel was found and the client answered
 // throughout, whether or not anything had to change; Refused when no "OK" panel was found.
-TOutcome SetStatus_QIP(HWND wParent, const TStatusText& text);
+TOutcome SetStatus_QIP(HWND wParent, const TStatusText& text, TFormEffect* effect = nullptr);
 
 // Whether a client's current status caption (UTF-8) passes the IfStatus condition (QIP and R&Q
 // alike).

@@ -50,7 +50,11 @@ POINT Index2Pos(int index) {
     return MAKEPOINT(GridFirst.x + GridStep.x * column, GridFirst.y + GridStep.y * row);
 }
 
-TOutcome SetStatus_RnQ(HWND wParent, const TStatusText& text) {
+TOutcome SetStatus_RnQ(HWND wParent, const TStatusText& text, TFormEffect* effect) {
+    const auto tell = [effect](TFormEffect e) {
+        if (effect) *effect = e;
+    };
+    tell(TFormEffect::None);
     // Its owner is not asked for: R&Q's form is never opened, so GetChilds_RnQ does not use it.
     const TStatusWindow c = GetChilds_RnQ(wParent, nullptr);
     if (!ClientAnswering()) return CallOutcome();
@@ -61,7 +65,11 @@ TOutcome SetStatus_RnQ(HWND wParent, const TStatusText& text) {
     bool b = GetControlValueB(IDC_IfAny);
     const std::string caption = sGetControlText(c.wStatus);
     if (!b && GetControlValueB(IDC_IfStatus)) b = CaptionConditionHolds(caption);
-    if (!ClientAnswering() || !b) return CallOutcome();
+    if (!ClientAnswering()) return CallOutcome();
+    if (!b) {
+        tell(TFormEffect::ConditionsUnmet);
+        return CallOutcome();
+    }
     // What the controls will show once given the texts, each in its own form.
     const TStatusText shows{text.picture, ControlShows(c.wStatus, text.status),
                             ControlShows(c.wLongStatus, text.longStatus)};
@@ -71,11 +79,16 @@ TOutcome SetStatus_RnQ(HWND wParent, const TStatusText& text) {
         b = !SameTextU(sGetControlText(c.wLongStatus), shows.longStatus);
     // Nothing is decided on what a client that stopped answering did not say, nor on what a
     // control replaced meanwhile said.
-    if (!ClientAnswering() || !b) return CallOutcome();
+    if (!ClientAnswering()) return CallOutcome();
+    if (!b) {
+        tell(TFormEffect::AlreadyShown);
+        return CallOutcome();
+    }
     if (!ControlsIntact(wParent, c)) return TOutcome::Refused;
     // Restored at switch-off, now that it shows the plugin's status.
     // Its picture cannot be read: the one clicked is taken for the one shown.
     if (!NoteChanged(wParent, shows, text.picture, caption)) return TOutcome::Cut;
+    tell(TFormEffect::Changed);
 
     // Asked afresh before each confirmation: a form the user opens meanwhile is left to the user.
     const bool compatible = GetControlValueB(IDC_Compatible);

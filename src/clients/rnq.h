@@ -13,4 +13,4 @@ TStatusWindow GetChilds_RnQ(HWND wind, HWND parent);
 POINT Index2Pos(int index);
 // Applies the status to the form. Done when the form exists and the client answered throughout;
 // Refused when the form is gone.
-TOutcome SetStatus_RnQ(HWND wParent, const TStatusText& text);
+TOutcome SetStatus_RnQ(HWND wParent, const TStatusText& text, TFormEffect* effect = nullptr);

@@ -3,6 +3,7 @@
 #include "clients/clients.h"
 #include "clients/form_messages.h"
 #include "clients/journal.h"
+#include "report/last_update.h"
 #include "settings/settings.h"
 #include "support/unicode.h"
 #include "transport/send.h"
@@ -32,14 +33,19 @@ TQIPState* SlotOf(HWND form) {
 // when it cannot be read whole: cut off, a client that stopped answering, a restore arriving
 // meanwhile, or a control that went or was replaced while it was read (it may have answered for
 // another).
-bool ReadShown(HWND form, TQIPState& read) {
+// How its messages ended goes to outcome: Done for a form that answered but cannot be read.
+bool ReadShown(HWND form, TQIPState& read, TOutcome* outcome = nullptr) {
     const TClientCall call;
+    const auto failed = [&call, outcome] {
+        if (outcome) *outcome = call.Outcome();
+        return false;
+    };
     const TStatusWindow c = GetChilds(form, GetParent(form));
-    if (!ClientAnswering() || !Readable(form, c)) return false;
+    if (!ClientAnswering() || !Readable(form, c)) return failed();
     read.prevPic = ComboGetCurSel(c.wCombo);
     read.prevStatus = sGetControlText(c.wStatus);
     read.prevLongStatus = sGetControlText(c.wLongStatus);
-    if (call.Outcome() != TOutcome::Done || !ControlsIntact(form, c)) return false;
+    if (call.Outcome() != TOutcome::Done || !ControlsIntact(form, c)) return failed();
     read.wnd = form;
     // Nothing set yet: the plugin's last word is what the form shows.
     read.setPic = read.prevPic;
@@ -155,7 +161,7 @@ void Forget(TQIPState& s) {
 }
 } // namespace
 
-std::vector<bool> StoreStatuses(const TWindowsAr& forms) {
+std::vector<bool> StoreStatuses(const TWindowsAr& forms, std::vector<TOutcome>* unread) {
     // Part of the update's work: the update holds the guard.
     // A slot whose form has gone is free again. A form that merely fails to answer in this
     // update keeps its slot, or its first status would be lost.
@@ -169,6 +175,7 @@ std::vector<bool> StoreStatuses(const TWindowsAr& forms) {
     // never takes the entry of a look-alike that comes first in z-order.
     const size_t count = static_cast<size_t>(forms.wwCounter);
     std::vector<bool> mayChange(count, false);
+    if (unread) unread->assign(count, TOutcome::Done);
     size_t free = 0;
     for (const TQIPState& s : ps.SaveData)
         free += s.wnd ? 0 : 1;
@@ -180,12 +187,13 @@ std::vector<bool> StoreStatuses(const TWindowsAr& forms) {
             mayChange[i] = true; // known; its first status is kept
         } else if (IsUnanswering(form)) {
             // stored once it answers again
+            if (unread) (*unread)[i] = TOutcome::Skipped;
         } else if (shown.size() == free) {
             mayChange[i] = true; // no slot free: served all the same, unstored
         } else {
             // Stored whole or not at all: otherwise the form is tried again at the next update.
             TQIPState read;
-            if (!ReadShown(form, read)) continue;
+            if (!ReadShown(form, read, unread ? &(*unread)[i] : nullptr)) continue;
             shown.push_back(read);
             at.push_back(i);
         }
@@ -204,27 +212,53 @@ std::vector<bool> StoreStatuses(const TWindowsAr& forms) {
 
 namespace {
 // Puts the given slots' statuses back; see RestoreStatuses. False when a later restore took over.
+// What it did to each is left behind for the user, and a status not given back stands as a
+// failure until a restore gives every one back.
 bool RestoreSlots(const TClientWork& work, const std::vector<TQIPState*>& slots) {
     std::vector<HWND> due;
     for (TQIPState* s : slots)
         due.push_back(s->wnd);
     // All at once: several clients that do not answer cost one wait together.
     ProbeClients(due.data(), static_cast<int>(due.size()));
+    TLastUpdate report;
+    report.restore = true;
     for (TQIPState* s : slots) {
-        if (work.Ended()) return false;      // a later restore took over, and owns the slots now
-        if (IsUnanswering(s->wnd)) continue; // kept for the next restore
+        if (work.Ended()) return false; // a later restore took over, and owns the slots now
         const HWND form = s->wnd;
-        const TClientCall call;
-        const TOutcome outcome =
-            SetStatus(form, TStatusText{s->prevPic, s->prevStatus, s->prevLongStatus});
-        if (work.Ended()) return false;
-        // Freed once the client has its status back, or its form is gone; anything else keeps the
-        // slot for the next restore.
-        if (outcome == TOutcome::Done || !IsWindow(form)) Forget(*s);
+        // Read before its form may go; the journal's title stands in for a main window gone.
+        std::string title = MainWindowTitleU8(form);
+        if (title.empty()) title = Utf8FromAnsi(s->mainTitle);
+        TClientLine line{ClientKindName(s->formClass), title, TClientResult::RestoreKept};
+        if (!IsUnanswering(form)) { // otherwise kept for the next restore
+            const TClientCall call;
+            TFormEffect effect = TFormEffect::None;
+            const TOutcome outcome =
+                SetStatus(form, TStatusText{s->prevPic, s->prevStatus, s->prevLongStatus}, &effect);
+            if (work.Ended()) return false;
+            // Freed once the client has its status back, or its form is gone; anything else keeps
+            // the slot for the next restore.
+            if (outcome == TOutcome::Done)
+                line.result = effect == TFormEffect::ConditionsUnmet ? TClientResult::Conditions
+                                                                     : TClientResult::Restored;
+            else if (!IsWindow(form))
+                line.result = TClientResult::RestoreClosed;
+            if (outcome == TOutcome::Done || !IsWindow(form)) Forget(*s);
+        }
+        report.clients.push_back(std::move(line));
     }
+    if (!report.clients.empty()) PublishUpdate(std::move(report));
+    SetFailure(TFailure::Restore,
+               std::any_of(ps.SaveData.begin(), ps.SaveData.end(), [](const TQIPState& s) {
+                   return s.wnd && s.changed && IsWindow(s.wnd);
+               }));
     return true;
 }
 } // namespace
+
+bool StatusHeld(HWND form) {
+    const TQIPState* s = SlotOf(form);
+    return s && s->changed;
+}
 
 void RestoreStatuses() {
     // Whatever client work is under way (this restore was reached from inside its wait) ends

@@ -16,7 +16,9 @@ struct TStatusText;
 // whose previous status is held in a slot, or one for which no slot was free. The decision is
 // made once, so a form whose status could not be stored is never changed in the same update. The
 // new forms are matched with the journal's entries all together, each with its own.
-std::vector<bool> StoreStatuses(const TWindowsAr& forms);
+// How the reading of each form that may not be changed ended goes to unread (Done for one that
+// answered but has no status to read: a QIP form that is closed).
+std::vector<bool> StoreStatuses(const TWindowsAr& forms, std::vector<TOutcome>* unread = nullptr);
 // Puts every stored status back whose form still exists and was changed by the plugin. A slot is
 // freed when its form is gone, was never changed or got its status back; a restore that could
 // not be completed (a client that does not answer) keeps its slot for the next restore.
@@ -38,5 +40,7 @@ bool NoteChanged(HWND form, const TStatusText& text, int32_t picture, const std:
 // How the update's SetStatus on the form ended: a change the client took throughout becomes what
 // it confirmed; anything else leaves its entry as it was.
 void NoteOutcome(HWND form, TOutcome outcome);
+// Whether the form's own status is held, to be given back: the plugin changed it.
+bool StatusHeld(HWND form);
 // Slots whose status could not be put back (said with OutputDebugStringA), at quit.
 int ReportUnrestored();

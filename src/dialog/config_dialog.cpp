@@ -4,6 +4,7 @@
 #include <initializer_list>
 #include <string>
 
+#include "report/last_update.h"
 #include "settings/settings.h"
 #include "support/supportLumtra.h"
 #include "support/unicode.h"
@@ -68,6 +69,38 @@ bool IsValueButton(int id) {
 
 bool Checked(HWND dlg, int id) {
     return IsDlgButtonChecked(dlg, id) == BST_CHECKED;
+}
+
+// ---- what the last update did
+
+// Posted by the report whenever what it tells changes.
+constexpr UINT ReportChanged = WM_APP + 1;
+
+// The texts of the language shown: the list speaks it too.
+TReportTexts shownReportTexts;
+
+void ListResetContent(HWND list) {
+    SendMessageW(list, LB_RESETCONTENT, 0, 0);
+}
+void ListAddString(HWND list, const std::string& line) {
+    SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideOf(line).c_str()));
+}
+
+// Drawn from the record the update left behind: no client is asked anything.
+void ShowReport(HWND dlg) {
+    const HWND heading = Item(dlg, IDC_LastUpdateT);
+    if (IsWindowL(heading)) SetWindowTextW(heading, WideOf(shownReportTexts[rtHeading]).c_str());
+    const HWND list = Item(dlg, IDC_LastUpdate);
+    if (!IsWindowL(list)) return;
+    // The first line shown stays in view while the list is filled anew.
+    const LRESULT top = SendMessageW(list, LB_GETTOPINDEX, 0, 0);
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    ListResetContent(list);
+    for (const std::string& line : ReportLines(shownReportTexts))
+        ListAddString(list, line);
+    if (top > 0) SendMessageW(list, LB_SETTOPINDEX, static_cast<WPARAM>(top), 0);
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
 }
 
 // ---- showing a record
@@ -135,6 +168,8 @@ void Load2dialog(HWND dlg, const TPS& record) {
             ValueText2Dlg(dlg, id, record.DlgControlsV[id]);
         OfferShownLanguage(dlg, record.DlgControlsV[IDC_Lang]);
         ReEnableControls(dlg, record);
+        shownReportTexts = record.ReportC;
+        ShowReport(dlg);
     } catch (...) {
     }
 }
@@ -203,7 +238,10 @@ void OnOK(HWND dlg) {
         return;
     }
     SaveDialog(dlg);
-    if (const std::string failure = config_write(); !failure.empty()) {
+    const std::string failure = config_write();
+    SetFailure(TFailure::Settings, !failure.empty(),
+               StringReplace(Utf8FromAnsi(failure), "\n", "; ", rfReplaceAll));
+    if (!failure.empty()) {
         // Told over the dialog, never passed off as stored; they still apply until Winamp quits.
         const std::string text = "Не удалось сохранить настройки:\n\n" + failure +
                                  "\n\nОни действуют до выхода из Winamp.";
@@ -262,10 +300,15 @@ INT_PTR CALLBACK ConfigProc(HWND hwndDlg, UINT uMsg, WPARAM wParam, LPARAM lPara
             openDialog = hwndDlg;
             SetWindowLongPtrA(hwndDlg, DWLP_USER, lParam);
             Load2dialog(hwndDlg, ps);
+            WatchReport(hwndDlg, ReportChanged);
             break;
         case WM_COMMAND: OnCommand(hwndDlg, wParam); break;
+        case ReportChanged: ShowReport(hwndDlg); break;
         case WM_DESTROY:
-            if (openDialog == hwndDlg) openDialog = nullptr;
+            if (openDialog == hwndDlg) {
+                openDialog = nullptr;
+                WatchReport(nullptr, 0);
+            }
             break;
         default: break;
         }

@@ -1,4 +1,5 @@
 #include "plugin/gen_Lumtra.h"
+#include "report/last_update.h"
 
 #include "clients/clients.h"
 #include "clients/journal.h"
@@ -103,6 +104,7 @@ void LoadTimeInit() {
     ForgetPlayerChanges();
     ForgetSettingsPlaces();
     ForgetStreamTags();
+    ForgetReport();
     AllowSending();
     StartJournalWrites();
     InitDefaults();
@@ -121,6 +123,9 @@ bool PluginStopped() {
 int init() {
     started = true;
     stopped = false;
+    // A library that stayed loaded since an earlier quit (a thread of it still ending) tells
+    // nothing of that run.
+    ForgetReport();
     AllowSending();
     StartJournalWrites();
     try {

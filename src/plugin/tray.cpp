@@ -5,6 +5,7 @@
 #include "plugin/gen_Lumtra.h"
 #include "host/host.h"
 #include "host/wa_ipc.h"
+#include "report/last_update.h"
 #include "settings/settings.h"
 #include "windows/desktop.h"
 #include "support/owners.h"
@@ -61,10 +62,24 @@ BOOL NotifyShell(DWORD message) {
     return Desktop.Shell_NotifyIconW(message, &record);
 }
 
-// Both forms of the tooltip from the track's UTF-8 text.
+// Both forms of the tooltip from the track's UTF-8 text. While a failure that loses the user
+// something stands, its short line follows the track, whole: the track gives way to it.
 void SetToolTip(const std::string& utf8) {
-    SetToolTipText(AnsiFromUtf8(utf8));
-    tipW = TrayTipW(utf8);
+    const std::string warning = TrayWarning(ps.ReportC);
+    if (warning.empty()) {
+        SetToolTipText(AnsiFromUtf8(utf8));
+        tipW = TrayTipW(utf8);
+        return;
+    }
+    const std::wstring line = WideOf(vbcrlf + warning).substr(0, TrayTipMax);
+    std::wstring track = WideOf(utf8);
+    const size_t room = TrayTipMax - line.size();
+    if (track.size() > room) track.resize(room);
+    if (!track.empty() && track.back() >= 0xD800 && track.back() <= 0xDBFF) track.pop_back();
+    while (!track.empty() && (track.back() == L'\r' || track.back() == L'\n'))
+        track.pop_back();
+    tipW = track.empty() ? line.substr(2) : track + line;
+    SetToolTipText(AnsiFromWide(tipW));
 }
 
 // How many bytes of text go into the tooltip field: all of a short text; of a longer one as many

@@ -72,5 +72,6 @@ void InitDefaults() {
     defPS = TPS{};
     defPS.DlgControlsV = DefValues();
     defPS.DlgControlsC = DefCaptions();
+    defPS.ReportC = DefReportTexts(defLang);
     ps = defPS;
 }

@@ -80,6 +80,15 @@ void Load(TPS& record, const TIniFile& f, const std::string& language) {
             IniValue(f, section, std::string(DlgControlsNames(id)) + DlgININameValue,
                      ValueReadLimit)
                 .value_or(defPS.DlgControlsV[id]);
+    // Read only where the section names them: the store writes none of them, so a section
+    // written before they existed stays as it was.
+    const TReportTexts& builtIn = DefReportTexts(language);
+    for (int i = 0; i < ReportTextCount; ++i) {
+        const auto t = static_cast<TReportText>(i);
+        record.ReportC[t] =
+            IniValue(f, section, std::string(ReportTextName(t)) + DlgININameCaption, ValueReadLimit)
+                .value_or(builtIn[t]);
+    }
     record.DlgControlsV[IDC_Lang] = language;
     record.PlayState = PlayStateTexts(record.DlgControlsC[IDC_VirtPlayState]);
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "lite/resource.h"
+#include "settings/report_texts.h"
 
 inline constexpr int DlgControlsFirst = IDC_Enable;
 inline constexpr int DlgControlsLast = IDC_Compatible;
@@ -75,6 +76,7 @@ static_assert(sizeof(TNOTIFYICONDATA2) == 504);
 struct TPS {
     TDlgControlsAr DlgControlsC;          // captions and item lists, current language
     TDlgControlsAr DlgControlsV;          // setting values
+    TReportTexts ReportC;                 // what the dialog tells of the last update
     std::array<std::string, 3> PlayState; // playing, paused, stopped
     std::string Status;                   // the three texts of the last update, in UTF-8
     std::string LongStatus;

@@ -84,7 +84,8 @@ constexpr DWORD Radio = Child | BS_AUTORADIOBUTTON | BS_MULTILINE | BS_VCENTER |
 constexpr DWORD Group = Child | BS_GROUPBOX;
 constexpr DWORD List = Child | CBS_DROPDOWNLIST | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP;
 constexpr DWORD Edit = Child | CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP;
-constexpr wchar_t Button[] = L"BUTTON", Static[] = L"STATIC", Combo[] = L"COMBOBOX";
+constexpr wchar_t Button[] = L"BUTTON", Static[] = L"STATIC", Combo[] = L"COMBOBOX",
+                  ListBox[] = L"LISTBOX";
 
 // In template order, which is the tab order.
 const TemplateItem Layout[] = {
@@ -117,9 +118,13 @@ const TemplateItem Layout[] = {
     {IDC_Tray, Combo, Edit, 109, 266, 83, 18, L""},
     {IDC_About, Static, Child | SS_CENTER | SS_CENTERIMAGE | SS_SUNKEN | WS_GROUP, 9, 290, 183, 16,
      nullptr}, // "v1.10" and a credit
-    {IDC_Default, Button, Child | BS_PUSHBUTTON | WS_TABSTOP, 3, 311, 60, 16, L"Default"},
-    {IDOK, Button, Child | BS_DEFPUSHBUTTON | WS_TABSTOP, 71, 311, 60, 16, L"OK"},
-    {IDCANCEL, Button, Child | BS_PUSHBUTTON | WS_TABSTOP, 138, 311, 60, 16, L"Cancel"},
+    {IDC_LastUpdateT, Static, Child | SS_LEFT | WS_GROUP, 4, 311, 194, 9, L"Последнее обновление"},
+    {IDC_LastUpdate, ListBox,
+     Child | LBS_NOINTEGRALHEIGHT | LBS_NOSEL | WS_VSCROLL | WS_BORDER | WS_TABSTOP, 3, 321, 195,
+     56, L""},
+    {IDC_Default, Button, Child | BS_PUSHBUTTON | WS_TABSTOP, 3, 380, 60, 16, L"Default"},
+    {IDOK, Button, Child | BS_DEFPUSHBUTTON | WS_TABSTOP, 71, 380, 60, 16, L"OK"},
+    {IDCANCEL, Button, Child | BS_PUSHBUTTON | WS_TABSTOP, 138, 380, 60, 16, L"Cancel"},
     {IDC_VirtPlayState, Combo, WS_CHILD | CBS_DROPDOWNLIST | CBS_AUTOHSCROLL | WS_VSCROLL, 49, 1,
      83, 18, L""},
     {IDC_Compatible, Button, Check, 8, 190, 188, 12, L"Совместимость с другими ICQ-клиентами"},
@@ -150,7 +155,7 @@ TEST(Resources, Dialog101IsLaidOutItemByItem) {
     EXPECT_EQ(0, t.Short());
     EXPECT_EQ(0, t.Short());
     EXPECT_EQ(202, t.Short());
-    EXPECT_EQ(332, t.Short());
+    EXPECT_EQ(400, t.Short());
     EXPECT_EQ(L"", t.NameOrOrdinal()); // no menu
     EXPECT_EQ(L"", t.NameOrOrdinal()); // the standard dialog class
     EXPECT_EQ(L"Winamp to ICQ client status", t.Text());
