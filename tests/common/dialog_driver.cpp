@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/texts.h"
 #include "plugin/gen_Lumtra.h"
 #include "settings/settings.h"
 
@@ -124,6 +125,19 @@ std::vector<std::string> ListOf(HWND dlg, int id) {
         items.push_back(item);
     }
     return items;
+}
+
+std::vector<std::string> LinesOf(HWND dlg, int id) {
+    std::vector<std::string> lines;
+    HWND list = Control(dlg, id);
+    const LRESULT n = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < n; ++i) {
+        std::wstring line(static_cast<size_t>(SendMessageW(list, LB_GETTEXTLEN, i, 0)) + 1, L'\0');
+        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line.data()));
+        line.resize(wcslen(line.c_str()));
+        lines.push_back(Narrow(line, CP_UTF8));
+    }
+    return lines;
 }
 
 int SelectedIndex(HWND dlg, int id) {

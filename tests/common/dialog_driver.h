@@ -23,6 +23,7 @@ std::string ClickReadingMessages(HWND dlg, int id);
 // ---- what a user sees
 std::string ShownText(HWND dlg, int id); // a control's text (a combo box: its current text)
 std::vector<std::string> ListOf(HWND dlg, int id);
+std::vector<std::string> LinesOf(HWND dlg, int id); // a list box's lines, in UTF-8
 int SelectedIndex(HWND dlg, int id);
 bool IsChecked(HWND dlg, int id);
 bool IsEnabledControl(HWND dlg, int id);

@@ -2,6 +2,8 @@
 // run in a process of their own.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <memory>
 #include <utility>
 #include <thread>
@@ -565,3 +567,185 @@ TEST_F(ScenarioTest, ATrackNamedOutsideTheCodePageReachesEachWindowInItsOwnForm)
     const std::string tip = U8(u8"Файл: Bjork\r\nИсполнитель: Björk\r\nНазвание: Jóga 日本");
     EXPECT_EQ(tip, player->TrayTipU8());
 }
+
+// ---- what the settings tell of the last update
+
+namespace {
+// A line of the update's list with its time ("12:34:56  ") made "@ ".
+std::string WithoutTime(const std::string& line) {
+    const bool timed =
+        line.size() > 10 && line[2] == ':' && line[5] == ':' && line.compare(8, 2, "  ") == 0;
+    return timed ? "@ " + line.substr(10) : line;
+}
+
+// The client processes a row needs, each made at its first use.
+class ReportTest : public ScenarioTest, public ::testing::WithParamInterface<size_t> {
+  public:
+    using ScenarioTest::player;
+    using ScenarioTest::slowness;
+    void SetUp() override {
+        ScenarioTest::SetUp();
+        Preset("DelayV", "30"); // only the messages a step counts end a countdown
+    }
+    FakeClientProcess& Proc(size_t i) {
+        while (procs.size() <= i)
+            procs.push_back(std::make_unique<FakeClientProcess>());
+        if (slowness == 1.0) slowness = MachineSlowness(*procs[i]);
+        return *procs[i];
+    }
+    // Long enough to outlast the update that finds it hung and the restore after it.
+    int LongHang() const { return static_cast<int>(6000 * slowness); }
+    std::vector<std::unique_ptr<FakeClientProcess>> procs;
+};
+
+struct ReportStep {
+    std::function<void(ReportTest&)> act; // done while the settings are open
+    std::vector<std::string> russian, english;
+    std::string tray = {}; // the tooltip's last line when not empty
+};
+
+struct ReportRow {
+    const char* name;
+    std::function<void(ReportTest&)> start; // the clients and settings, before the player starts
+    std::vector<ReportStep> steps;
+};
+
+std::string Track(size_t i) {
+    return "@ " + Recode(DemoPlaylist().at(i).title, CP_ACP, CP_UTF8);
+}
+
+const ReportRow ReportRows[] = {
+    {"SetLeftOutClosedAndHung",
+     [](ReportTest& t) {
+         PresetPluginSetting(Dll, "AllQIP", "0");
+         PresetPluginSetting(Dll, "AllQIPNo", "1");
+         PresetPluginSetting(Dll, "CustomQIP", "QIP");
+         PresetPluginSetting(Dll, "AllowOpen", "0");
+         t.Proc(0).Qip("q1");
+         t.Proc(0).Qip("q2", "nook");
+         t.Proc(1).Rnq("r1");
+         t.Proc(2).Rnq("r3");
+     },
+     {{[](ReportTest& t) {
+           t.Proc(2).Hang(t.LongHang());
+           t.player->PlayAndSettle(0, 30);
+       },
+       {Track(0), U8(u8"QIP q1 — статус установлен"),
+        U8(u8"QIP q2 — окно статуса закрыто, принудительное открытие выключено"),
+        U8(u8"R&Q r1 — пропущен: в заголовке нет «QIP» (Только для)"),
+        U8(u8"R&Q r3 — не отвечает, пропущен")},
+       {Track(0), U8(u8"QIP q1 — status set"),
+        U8(u8"QIP q2 — status form closed, forced opening off"),
+        U8(u8"R&Q r1 — left out: its title lacks \"QIP\" (Only for)"),
+        U8(u8"R&Q r3 — not answering: skipped")}}}},
+    {"UnchangedHeldNoFormThenARestoreThatFails",
+     [](ReportTest& t) {
+         PresetPluginSetting(Dll, "SetTray", "1");
+         t.Proc(0).Qip("q1");
+         t.Proc(0).Rnq("r2");
+         t.Proc(0).Destroy("r2.form"); // a later R&Q: no form until the user opens it
+         t.Proc(1).Rnq("r1");
+     },
+     {{[](ReportTest& t) {
+           t.player->PlayAndSettle(0, 30);
+           t.Proc(1).Hang(t.LongHang());
+           t.player->PlayAndSettle(0, 30); // the same track again
+       },
+       {Track(0), U8(u8"QIP q1 — без изменений: трек уже показан"),
+        U8(u8"R&Q r1 — не отвечает, пропущен; его статус хранится и будет возвращён"),
+        U8(u8"R&Q r2 — окно статуса не найдено: R&Q создаёт его, только пока оно у вас открыто")},
+       {Track(0), U8(u8"QIP q1 — unchanged: it already shows the track"),
+        U8(u8"R&Q r1 — not answering: skipped; its status is still stored, to be given back "
+           u8"later"),
+        U8(u8"R&Q r2 — no status form found: R&Q makes this form only while you have it open")}},
+      {[](ReportTest& t) {
+           t.player->ChangePlayState(0); // the player stops: the statuses go back
+           t.player->Tick(30);
+       },
+       {U8(u8"⚠ статус не возвращён"), U8(u8"@ возврат статусов"),
+        U8(u8"QIP q1 — статус возвращён"),
+        U8(u8"⚠ R&Q r1 — статус не возвращён: не отвечает; хранится, будет возвращён позже")},
+       {U8(u8"⚠ a status was not given back"), U8(u8"@ statuses given back"),
+        U8(u8"QIP q1 — status given back"),
+        U8(u8"⚠ R&Q r1 — status not given back: not answering; still stored, to be given back "
+           u8"later")},
+       U8(u8"⚠ статус не возвращён")},
+      {[](ReportTest& t) { t.player->PlayAndSettle(1, 30); },
+       {U8(u8"⚠ статус не возвращён"), Track(1), U8(u8"QIP q1 — статус установлен"),
+        U8(u8"R&Q r1 — не отвечает, пропущен; его статус хранится и будет возвращён"),
+        U8(u8"R&Q r2 — окно статуса не найдено: R&Q создаёт его, только пока оно у вас открыто")},
+       {U8(u8"⚠ a status was not given back"), Track(1), U8(u8"QIP q1 — status set"),
+        U8(u8"R&Q r1 — not answering: skipped; its status is still stored, to be given back "
+           u8"later"),
+        U8(u8"R&Q r2 — no status form found: R&Q makes this form only while you have it open")},
+       U8(u8"⚠ статус не возвращён")}}},
+    {"NoClientRunning",
+     [](ReportTest&) {},
+     {{[](ReportTest& t) { t.player->PlayAndSettle(0, 30); },
+       {Track(0), U8(u8"Не запущен ни QIP, ни R&Q")},
+       {Track(0), U8(u8"No QIP or R&Q is running")}}}},
+    {"TheUpdatesTimeRunsOut",
+     [](ReportTest& t) {
+         t.Proc(0).Qip("q1");
+         // Its status caption takes most of a message's time twice: read to be stored, and read
+         // again to be compared. The second is cut off by the update's end.
+         const int slow = static_cast<int>(1200 * t.slowness);
+         t.Proc(0).Block("q1.edit2", WM_GETTEXTLENGTH, slow, 2);
+     },
+     {{[](ReportTest& t) { t.player->PlayAndSettle(0, 30); },
+       {Track(0), U8(u8"QIP q1 — не обслужен: время обновления кончилось; будет при следующем")},
+       {Track(0), U8(u8"QIP q1 — not reached: the update's time ran out before it; served at the "
+                     u8"next update")}}}},
+};
+
+std::vector<std::string> ShownReport(HWND dlg) {
+    // The update's word reaches the dialog as a posted message.
+    MSG m;
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&m);
+        DispatchMessageW(&m);
+    }
+    std::vector<std::string> lines;
+    for (const std::string& l : LinesOf(dlg, IDC_LastUpdate))
+        lines.push_back(WithoutTime(l));
+    std::sort(lines.begin(), lines.end()); // the clients come in the desktop's order
+    return lines;
+}
+
+void ChooseLanguage(HWND dlg, const std::string& language) {
+    const std::vector<std::string> offered = ListOf(dlg, IDC_Lang);
+    const auto at = std::find(offered.begin(), offered.end(), language);
+    ASSERT_NE(offered.end(), at) << language << " is not offered";
+    Choose(dlg, IDC_Lang, static_cast<int>(at - offered.begin()));
+}
+} // namespace
+
+// Each outcome, produced by the clients as they are, read back from the open settings in both
+// built-in languages while the updates run.
+TEST_P(ReportTest, TheSettingsTellWhatTheLastUpdateDidToEachClient) {
+    const ReportRow& row = ReportRows[GetParam()];
+    row.start(*this);
+    StartPlayer();
+    RunDialog([&] { player->Configure(); },
+              [&](HWND dlg) {
+                  for (size_t i = 0; i < row.steps.size(); ++i) {
+                      SCOPED_TRACE("step " + std::to_string(i + 1));
+                      const ReportStep& step = row.steps[i];
+                      step.act(*this);
+                      auto russian = step.russian, english = step.english;
+                      std::sort(russian.begin(), russian.end());
+                      std::sort(english.begin(), english.end());
+                      EXPECT_EQ(russian, ShownReport(dlg));
+                      ChooseLanguage(dlg, "English");
+                      EXPECT_EQ(english, ShownReport(dlg));
+                      ChooseLanguage(dlg, "Russian");
+                      if (!step.tray.empty()) {
+                          const std::string tip = player->TrayTipU8();
+                          EXPECT_EQ(step.tray, tip.substr(tip.rfind('\n') + 1)) << tip;
+                      }
+                  }
+              });
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, ReportTest, ::testing::Range<size_t>(0, std::size(ReportRows)),
+                         [](const auto& info) { return std::string(ReportRows[info.param].name); });
