@@ -93,7 +93,7 @@ TEST_F(DialogTest, OpensOverWinampShowingTheCurrentSettings) {
         EXPECT_EQ(" Общие ", ShownText(dlg, IDC_grMain));
         EXPECT_EQ("Задержка установки статуса", ShownText(dlg, IDC_DelayT));
         EXPECT_EQ((Items{"2", "5", "10", "15", "20", "30"}), ListOf(dlg, IDC_DelayV));
-        EXPECT_EQ((Items{"Russian"}), ListOf(dlg, IDC_Lang));
+        EXPECT_EQ((Items{"Russian", "English"}), ListOf(dlg, IDC_Lang));
         EXPECT_EQ((Items{"[PLAY]", "[PAUSE]", "[STOP]"}), ListOf(dlg, IDC_VirtPlayState));
         EXPECT_EQ(Items{}, ListOf(dlg, IDC_CustomQIP));
         const Items pictures = ListOf(dlg, IDC_Picture);
@@ -427,7 +427,8 @@ TEST_F(DialogTest, ChoosingALanguageShowsItsSection) {
         EXPECT_EQ("Enabled", ShownText(dlg, IDC_Enable));
         EXPECT_EQ(" General ", ShownText(dlg, IDC_grMain));
         EXPECT_EQ("Tray icon\r\n(own status)", ShownText(dlg, IDC_SetTray));
-        EXPECT_EQ("Сохранять и восстанавливать статус", ShownText(dlg, IDC_SaveRestore));
+        // What the section lacks is the built-in English.
+        EXPECT_EQ("Save and restore status", ShownText(dlg, IDC_SaveRestore));
         EXPECT_EQ("5", ShownText(dlg, IDC_DelayV));
         EXPECT_FALSE(IsChecked(dlg, IDC_Enable));
         EXPECT_FALSE(IsEnabledControl(dlg, IDC_DelayV));
@@ -458,12 +459,12 @@ TEST_F(DialogTest, ALanguageWithoutASectionShowsTheBuiltInsAndKeepsItsName) {
         EXPECT_EQ("10", ShownText(dlg, IDC_DelayV));
         // The built-in language list does not name it; it is offered all the same, so that OK
         // stores the settings under a section the next start reads.
-        EXPECT_EQ((Items{"Russian", "German"}), ListOf(dlg, IDC_Lang));
+        EXPECT_EQ((Items{"Russian", "English", "German"}), ListOf(dlg, IDC_Lang));
         EXPECT_EQ("German", ShownText(dlg, IDC_Lang));
         Click(dlg, IDOK);
     });
     EXPECT_EQ("German", ps.DlgControlsV[IDC_Lang]);
-    EXPECT_EQ("||Russian||German||", ps.DlgControlsC[IDC_Lang]);
+    EXPECT_EQ("||Russian||English||German||", ps.DlgControlsC[IDC_Lang]);
     const std::string file = ReadFileBytes(ini);
     EXPECT_NE(std::string::npos, file.find("]\r\nLang=German\r\n"));
     EXPECT_NE(std::string::npos, file.find(std::string(Section) + "German]"));
