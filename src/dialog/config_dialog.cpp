@@ -5,6 +5,7 @@
 #include <string>
 
 #include "report/last_update.h"
+#include "settings/captions.h"
 #include "settings/settings.h"
 #include "support/supportLumtra.h"
 #include "support/unicode.h"
@@ -251,10 +252,24 @@ void OnOK(HWND dlg) {
     EndDialog(dlg, IDOK);
 }
 
+std::string ShownLanguage(HWND dlg) {
+    return Value2ValueText(ControlText(Item(dlg, IDC_Lang)));
+}
+
 void OnLanguageChosen(HWND dlg) {
     TPS chosen = defPS;
-    Load2(chosen, IniFileName(), Value2ValueText(ControlText(Item(dlg, IDC_Lang))));
+    Load2(chosen, IniFileName(), ShownLanguage(dlg));
     Load2dialog(dlg, chosen);
+}
+
+// The built-in settings of the language shown where it is built in (English); any other language
+// gets the Russian ones, and with them the language Russian.
+void OnDefault(HWND dlg) {
+    TPS builtIn = defPS;
+    const std::string language = ShownLanguage(dlg);
+    builtIn.DlgControlsC = DefCaptions(language);
+    builtIn.DlgControlsV = DefValues(language);
+    Load2dialog(dlg, builtIn);
 }
 
 void OnRadioClicked(HWND dlg, int id) {
@@ -275,7 +290,7 @@ void OnCommand(HWND dlg, WPARAM wParam) {
     switch (id) {
     case IDOK: OnOK(dlg); break;
     case IDCANCEL: EndDialog(dlg, IDCANCEL); break;
-    case IDC_Default: Load2dialog(dlg, defPS); break;
+    case IDC_Default: OnDefault(dlg); break;
     case IDC_Lang:
         if (HIWORD(wParam) == CBN_SELCHANGE) OnLanguageChosen(dlg);
         break;

@@ -41,6 +41,19 @@ constexpr SettingDef Settings[DlgControlsCount] = {
     {"Compatible", DlgControlTypeCheck, "1"},
 };
 
+// The values that are texts of the language, in English; the English picture is the Russian
+// default's picture, named in the English list.
+struct EnglishValue {
+    int id;
+    const char* value;
+};
+constexpr EnglishValue EnglishValues[] = {
+    {IDC_Picture, "Music"},
+    {IDC_Status, "Listening"},
+    {IDC_Tray, "File: %File\\nArtist: %Artist\\nTitle: %Title"},
+    {IDC_Lang, "English"},
+};
+
 const SettingDef& Def(int id) {
     static const SettingDef none{"", DlgControlTypeStr, ""};
     if (id < DlgControlsFirst || id > DlgControlsLast) return none;
@@ -63,6 +76,16 @@ const TDlgControlsAr& DefValues() {
         return v;
     }();
     return values;
+}
+
+const TDlgControlsAr& DefValues(const std::string& language) {
+    static const TDlgControlsAr english = [] {
+        TDlgControlsAr v = DefValues();
+        for (const EnglishValue& e : EnglishValues)
+            v[e.id] = e.value;
+        return v;
+    }();
+    return IsEnglish(language) ? english : DefValues();
 }
 
 TPS ps;

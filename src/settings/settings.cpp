@@ -70,16 +70,19 @@ bool HoldsSettings(const std::string& file) {
 
 void Load(TPS& record, const TIniFile& f, const std::string& language) {
     const std::string section = SectionOf(language);
+    // What the section lacks is the language's own built-in text where it has one.
+    const TDlgControlsAr& defCaptions = DefCaptions(language);
+    const TDlgControlsAr& defValues = DefValues(language);
     for (int id = DlgControlsFirst; id <= DlgControlsLast; ++id)
         record.DlgControlsC[id] =
             IniValue(f, section, std::string(DlgControlsNames(id)) + DlgININameCaption,
                      ValueReadLimit)
-                .value_or(defPS.DlgControlsC[id]);
+                .value_or(defCaptions[id]);
     for (int id = DlgControlsFirst; id <= DlgControlsLast; ++id)
         record.DlgControlsV[id] =
             IniValue(f, section, std::string(DlgControlsNames(id)) + DlgININameValue,
                      ValueReadLimit)
-                .value_or(defPS.DlgControlsV[id]);
+                .value_or(defValues[id]);
     // Read only where the section names them: the store writes none of them, so a section
     // written before they existed stays as it was.
     const TReportTexts& builtIn = DefReportTexts(language);

@@ -23,7 +23,9 @@ inline constexpr int ValueReadLimit = 10 * 1024;
 
 const char* DlgControlsNames(int id);
 TDlgControlType DlgControlsTypes(int id);
-const TDlgControlsAr& DefValues();
+const TDlgControlsAr& DefValues(); // the Russian ones
+// The built-in values of a language: English texts for English, the Russian ones otherwise.
+const TDlgControlsAr& DefValues(const std::string& language);
 
 extern TPS ps;    // the live settings and state
 extern TPS defPS; // built-in values and captions, and the host's version

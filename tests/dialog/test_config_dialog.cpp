@@ -2,6 +2,7 @@
 // the INI file checked afterwards.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "common/dialog_driver.h"
 #include "plugin/gen_Lumtra.h"
 #include "plugin/tray.h"
+#include "settings/captions.h"
 #include "settings/settings.h"
 #include "windows/desktop.h"
 #include "support/supportLumtra.h"
@@ -93,7 +95,7 @@ TEST_F(DialogTest, OpensOverWinampShowingTheCurrentSettings) {
         EXPECT_EQ(" Общие ", ShownText(dlg, IDC_grMain));
         EXPECT_EQ("Задержка установки статуса", ShownText(dlg, IDC_DelayT));
         EXPECT_EQ((Items{"2", "5", "10", "15", "20", "30"}), ListOf(dlg, IDC_DelayV));
-        EXPECT_EQ((Items{"Russian"}), ListOf(dlg, IDC_Lang));
+        EXPECT_EQ((Items{"Russian", "English"}), ListOf(dlg, IDC_Lang));
         EXPECT_EQ((Items{"[PLAY]", "[PAUSE]", "[STOP]"}), ListOf(dlg, IDC_VirtPlayState));
         EXPECT_EQ(Items{}, ListOf(dlg, IDC_CustomQIP));
         const Items pictures = ListOf(dlg, IDC_Picture);
@@ -252,11 +254,11 @@ TEST_F(DialogTest, DefaultThenCancelChangesNothing) {
 }
 
 TEST_F(DialogTest, DefaultThenOkStoresTheBuiltInSettingsUnderRussian) {
-    StartWithFile("[Winamp to ICQ client status]\r\nLang=English\r\n"
-                  "[Winamp to ICQ client status_English]\r\n"
-                  "Enable.Caption=Enabled\r\nLang.Caption=||Russian||English||\r\n"
+    StartWithFile("[Winamp to ICQ client status]\r\nLang=German\r\n"
+                  "[Winamp to ICQ client status_German]\r\n"
+                  "Enable.Caption=Enabled\r\nLang.Caption=||Russian||German||\r\n"
                   "DelayV.Value=20\r\nSetPicture.Value=1\r\n");
-    ASSERT_EQ("English", ps.DlgControlsV[IDC_Lang]);
+    ASSERT_EQ("German", ps.DlgControlsV[IDC_Lang]);
     RunConfigDialog([](HWND dlg) {
         Click(dlg, IDC_Default);
         EXPECT_EQ("Russian", ShownText(dlg, IDC_Lang));
@@ -267,7 +269,7 @@ TEST_F(DialogTest, DefaultThenOkStoresTheBuiltInSettingsUnderRussian) {
     const std::string file = ReadFileBytes(ini);
     EXPECT_NE(std::string::npos, file.find("Lang=Russian\r\n"));
     EXPECT_NE(std::string::npos, file.find(std::string(Section) + "Russian]"));
-    // The English section is left as it was.
+    // The German section is left as it was.
     EXPECT_NE(std::string::npos, file.find("Enable.Caption=Enabled\r\n"));
     EXPECT_NE(std::string::npos, file.find("DelayV.Value=20\r\n"));
 }
@@ -427,7 +429,8 @@ TEST_F(DialogTest, ChoosingALanguageShowsItsSection) {
         EXPECT_EQ("Enabled", ShownText(dlg, IDC_Enable));
         EXPECT_EQ(" General ", ShownText(dlg, IDC_grMain));
         EXPECT_EQ("Tray icon\r\n(own status)", ShownText(dlg, IDC_SetTray));
-        EXPECT_EQ("Сохранять и восстанавливать статус", ShownText(dlg, IDC_SaveRestore));
+        // What the section lacks is the built-in English.
+        EXPECT_EQ("Save and restore status", ShownText(dlg, IDC_SaveRestore));
         EXPECT_EQ("5", ShownText(dlg, IDC_DelayV));
         EXPECT_FALSE(IsChecked(dlg, IDC_Enable));
         EXPECT_FALSE(IsEnabledControl(dlg, IDC_DelayV));
@@ -458,12 +461,12 @@ TEST_F(DialogTest, ALanguageWithoutASectionShowsTheBuiltInsAndKeepsItsName) {
         EXPECT_EQ("10", ShownText(dlg, IDC_DelayV));
         // The built-in language list does not name it; it is offered all the same, so that OK
         // stores the settings under a section the next start reads.
-        EXPECT_EQ((Items{"Russian", "German"}), ListOf(dlg, IDC_Lang));
+        EXPECT_EQ((Items{"Russian", "English", "German"}), ListOf(dlg, IDC_Lang));
         EXPECT_EQ("German", ShownText(dlg, IDC_Lang));
         Click(dlg, IDOK);
     });
     EXPECT_EQ("German", ps.DlgControlsV[IDC_Lang]);
-    EXPECT_EQ("||Russian||German||", ps.DlgControlsC[IDC_Lang]);
+    EXPECT_EQ("||Russian||English||German||", ps.DlgControlsC[IDC_Lang]);
     const std::string file = ReadFileBytes(ini);
     EXPECT_NE(std::string::npos, file.find("]\r\nLang=German\r\n"));
     EXPECT_NE(std::string::npos, file.find(std::string(Section) + "German]"));
@@ -471,6 +474,46 @@ TEST_F(DialogTest, ALanguageWithoutASectionShowsTheBuiltInsAndKeepsItsName) {
     config_read();
     EXPECT_EQ("German", ps.DlgControlsV[IDC_Lang]);
     EXPECT_EQ("10", ps.DlgControlsV[IDC_DelayV]);
+}
+
+// English is built in: naming it is enough for a dialog without a Russian word, chosen from the
+// list or named in the file, and "Default" keeps it.
+TEST_F(DialogTest, EnglishNeedsNoSectionOfItsOwn) {
+    StartWithFile("[Winamp to ICQ client status]\r\nLang=English\r\n");
+    const auto expectEnglish = [](HWND dlg, const char* when) {
+        SCOPED_TRACE(when);
+        for (int id : AllSettings) {
+            std::string shown = ShownText(dlg, id);
+            if (DlgControlsTypes(id) == DlgControlTypeCombo)
+                for (const std::string& item : ListOf(dlg, id))
+                    shown += "|" + item;
+            EXPECT_TRUE(std::all_of(shown.begin(), shown.end(),
+                                    [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+                << "id " << id << ": " << shown;
+        }
+        EXPECT_EQ("Show tray icon \r\n(own status)", ShownText(dlg, IDC_SetTray));
+        EXPECT_EQ(30u, ListOf(dlg, IDC_Picture).size());
+        EXPECT_EQ("Music", ShownText(dlg, IDC_Picture));
+        EXPECT_EQ(11, SelectedIndex(dlg, IDC_Picture)); // the picture the Russian default names
+        EXPECT_EQ("Listening", ShownText(dlg, IDC_Status));
+        EXPECT_EQ("File: %File\\nArtist: %Artist\\nTitle: %Title", ShownText(dlg, IDC_Tray));
+        EXPECT_EQ("English", ShownText(dlg, IDC_Lang));
+        EXPECT_TRUE(IsChecked(dlg, IDC_Enable));
+    };
+    RunConfigDialog([&](HWND dlg) {
+        expectEnglish(dlg, "named in the file");
+        Choose(dlg, IDC_Lang, 0);
+        EXPECT_EQ("Включен", ShownText(dlg, IDC_Enable));
+        EXPECT_EQ("Слушаю", ShownText(dlg, IDC_Status));
+        Choose(dlg, IDC_Lang, 1);
+        expectEnglish(dlg, "chosen from the list");
+        Click(dlg, IDC_Enable);
+        Click(dlg, IDC_Default);
+        expectEnglish(dlg, "Default");
+        Click(dlg, IDOK);
+    });
+    ExpectSameTexts(DefValues("English"), ps.DlgControlsV);
+    EXPECT_NE(std::string::npos, ReadFileBytes(ini).find("]\r\nLang=English\r\n"));
 }
 
 TEST_F(DialogTest, TheHiddenPlayStateListTravelsLikeEveryCaption) {

@@ -91,17 +91,30 @@ TEST_F(SettingsTest, MissingKeysKeepTheirDefaultsWholeEvenInATinyFile) {
     EXPECT_EQ(DefCaptions()[IDC_Picture], ps.DlgControlsC[IDC_Picture]);
 }
 
-TEST_F(SettingsTest, ALanguageSectionOfOnlySomeCaptionsFallsBackToTheRussianOnes) {
-    WriteFileBytes(ini, "[Winamp to ICQ client status]\r\nLang=English\r\n"
-                        "[Winamp to ICQ client status_English]\r\nEnable.Caption=Enabled\r\n"
-                        "VirtPlayState.Caption=||Playing\r\n");
-    config_read();
-    EXPECT_EQ("English", ps.DlgControlsV[IDC_Lang]);
-    EXPECT_EQ("Enabled", ps.DlgControlsC[IDC_Enable]);
-    EXPECT_EQ(DefCaptions()[IDC_IfAny], ps.DlgControlsC[IDC_IfAny]);
-    EXPECT_EQ("Playing", ps.PlayState[0]);
-    EXPECT_EQ("", ps.PlayState[1]);
-    EXPECT_EQ("", ps.PlayState[2]);
+// What a language's section lacks is the built-in text of that language: English is built in,
+// whatever the case of its name; a translation of the user's own falls back to the Russian texts.
+TEST_F(SettingsTest, ALanguageSectionOfOnlySomeCaptionsFallsBackToItsBuiltInOnes) {
+    const struct {
+        std::string language, ifAny, status;
+    } cases[] = {
+        {"English", "With any status", "Listening"},
+        {"eNGLISH", "With any status", "Listening"},
+        {"German", DefCaptions()[IDC_IfAny], DefValues()[IDC_Status]},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.language);
+        WriteFileBytes(ini, "[Winamp to ICQ client status]\r\nLang=" + c.language + "\r\n[" +
+                                AppName + "_" + c.language + "]\r\nEnable.Caption=On\r\n" +
+                                "VirtPlayState.Caption=||Playing\r\n");
+        config_read();
+        EXPECT_EQ(c.language, ps.DlgControlsV[IDC_Lang]);
+        EXPECT_EQ("On", ps.DlgControlsC[IDC_Enable]);
+        EXPECT_EQ(c.ifAny, ps.DlgControlsC[IDC_IfAny]);
+        EXPECT_EQ(c.status, ps.DlgControlsV[IDC_Status]);
+        EXPECT_EQ("Playing", ps.PlayState[0]);
+        EXPECT_EQ("", ps.PlayState[1]);
+        EXPECT_EQ("", ps.PlayState[2]);
+    }
 }
 
 TEST_F(SettingsTest, BrokenFilesGiveDefaultsOrWhatCanBeRead) {

@@ -3,6 +3,7 @@
 
 #include "common/texts.h"
 #include "common/plugin_fixture.h"
+#include "settings/captions.h"
 #include "settings/settings.h"
 #include "track/picture.h"
 
@@ -22,6 +23,11 @@ TEST_F(PictureTest, NumberNameOrFallback) {
     EXPECT_EQ(-1, PictureIndex(U8(u8"Джаз"), list));
     EXPECT_EQ(-7, PictureIndex("-7", list));
     EXPECT_EQ(-1, PictureIndex("12 ", list));
+    // Each built-in language's default names the same picture in its own list.
+    for (const char* language : {"Russian", "English"})
+        EXPECT_EQ(
+            11, PictureIndex(DefValues(language)[IDC_Picture], DefCaptions(language)[IDC_Picture]))
+            << language;
 }
 
 TEST_F(PictureTest, FirstOfEqualNamesInTheCurrentList) {
