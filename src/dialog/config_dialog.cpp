@@ -140,6 +140,18 @@ void OfferShownLanguage(HWND dlg, const std::string& language) {
     ComboSelectString(combo, language);
 }
 
+// The built-in languages are always offered: a list stored by an earlier version names Russian
+// only, and its user would never find English.
+void OfferBuiltInLanguages(HWND dlg) {
+    const HWND combo = Item(dlg, IDC_Lang);
+    if (!IsWindowL(combo)) return;
+    for (const std::string& language : ListItems(DefCaptions()[IDC_Lang]))
+        if (!language.empty() &&
+            SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                         reinterpret_cast<LPARAM>(WideOf(language).c_str())) == CB_ERR)
+            ComboAddString(combo, language);
+}
+
 void SetDlgEn(HWND dlg, int id, bool enabled) {
     const HWND control = Item(dlg, id);
     if (control && IsWindowL(control)) EnableWindow(control, enabled);
@@ -165,6 +177,7 @@ void Load2dialog(HWND dlg, const TPS& record) {
         // Every list is complete before any value is selected in it.
         for (int id = DlgControlsFirst; id <= DlgControlsLast; ++id)
             CaptionText2Dlg(dlg, id, record.DlgControlsC[id]);
+        OfferBuiltInLanguages(dlg);
         for (int id = DlgControlsFirst; id <= DlgControlsLast; ++id)
             ValueText2Dlg(dlg, id, record.DlgControlsV[id]);
         OfferShownLanguage(dlg, record.DlgControlsV[IDC_Lang]);

@@ -129,6 +129,9 @@ TEST_F(DialogTest, OpensOverWinampShowingTheCurrentSettings) {
         GetWindowTextA(dlg, title, sizeof title);
         EXPECT_STREQ("Winamp to ICQ client status", title);
         EXPECT_EQ("Default", ShownText(dlg, IDC_Default));
+        // Opened before any update, the list says so.
+        EXPECT_EQ("Последнее обновление", ShownText(dlg, IDC_LastUpdateT));
+        EXPECT_EQ(Items{U8(u8"Обновлений ещё не было")}, LinesOf(dlg, IDC_LastUpdate));
         Click(dlg, IDCANCEL);
     });
     ASSERT_NE(nullptr, dlg);
@@ -417,7 +420,7 @@ TEST_F(DialogTest, AListTextNotBeginningWithTheSeparatorLosesItsHead) {
 TEST_F(DialogTest, ChoosingALanguageShowsItsSection) {
     StartWithFile("[Winamp to ICQ client status]\r\nLang=Russian\r\n"
                   "[Winamp to ICQ client status_Russian]\r\n"
-                  "Lang.Caption=||Russian||English||German||\r\n"
+                  "Lang.Caption=||Russian||German||\r\n" // stored before English was built in
                   "[Winamp to ICQ client status_English]\r\n"
                   "Enable.Caption=Enabled\r\ngrMain.Caption=\" General \"\r\n"
                   "SetTray.Caption=Tray icon\\n(own status)\r\n"
@@ -425,7 +428,8 @@ TEST_F(DialogTest, ChoosingALanguageShowsItsSection) {
                   "DelayV.Value=5\r\nEnable.Value=0\r\n");
     const TPS before = ps;
     RunConfigDialog([&](HWND dlg) {
-        Choose(dlg, IDC_Lang, 1);
+        ASSERT_EQ((Items{"Russian", "German", "English"}), ListOf(dlg, IDC_Lang));
+        Choose(dlg, IDC_Lang, 2);
         EXPECT_EQ("Enabled", ShownText(dlg, IDC_Enable));
         EXPECT_EQ(" General ", ShownText(dlg, IDC_grMain));
         EXPECT_EQ("Tray icon\r\n(own status)", ShownText(dlg, IDC_SetTray));
