@@ -93,6 +93,16 @@ class PlacesTest : public ::testing::Test {
                   [&](HWND dlg) { shown = ShownText(dlg, IDC_DelayV); });
         return shown;
     }
+    // What the settings tell of the last update, one line each.
+    std::string ShownReport() {
+        std::string shown;
+        RunDialog([&] { player->Configure(); },
+                  [&](HWND dlg) {
+                      for (const std::string& line : LinesOf(dlg, IDC_LastUpdate))
+                          shown += line + "\n";
+                  });
+        return shown;
+    }
     std::unique_ptr<Player> player;
     std::string installed; // the settings file the setup's folder holds
     const std::string host = HostFolder;
@@ -202,6 +212,13 @@ TEST_F(PlacesTest, OnAFullDiskTheOldFileStaysWholeAndTheUserIsTold) {
     EXPECT_NE(std::string::npos, told.find(ini + ": ")) << told;
     EXPECT_NE(std::string::npos, told.find(fullHost + "\\Plugins\\gen_Lumtra.dll.ini: ")) << told;
     EXPECT_EQ("2", ShownDelay()) << "applied for this run";
+    // Both failures stand where the user looks. (Named outside the checks: their text is quoted
+    // in the code page, which has no mark.)
+    const std::string settingsFailed = U8(u8"⚠ настройки не сохранены: ") + ini;
+    const std::string journalFailed = U8(u8"⚠ сохранённые статусы не записаны в файл: ");
+    const std::string report = ShownReport();
+    EXPECT_NE(std::string::npos, report.find(settingsFailed)) << report;
+    EXPECT_NE(std::string::npos, report.find(journalFailed)) << report;
     player->Close();
     EXPECT_NE(std::string::npos, player->imports().debugOutput.find(ini + ": "))
         << player->imports().debugOutput;
