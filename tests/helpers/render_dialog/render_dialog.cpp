@@ -1,5 +1,6 @@
-// Opens the settings dialog with the built-in settings, as Winamp's "Configure" would, and saves
-// what the screen shows of it as a 24-bit BMP. tools/render-dialog turns that into the README's
+// Opens the settings dialog with the built-in settings, as Winamp's "Configure" would, after an
+// update that served one QIP and found an R&Q without its status form, and saves what the screen
+// shows of it as a 24-bit BMP. tools/render-dialog turns that into the README's
 // picture.
 //   render_dialog.exe OUT.bmp
 #include <windows.h>
@@ -9,6 +10,7 @@
 
 #include "dialog/config_dialog.h"
 #include "plugin/gen_Lumtra.h"
+#include "report/last_update.h"
 #include "settings/settings.h"
 #include "windows/desktop.h"
 
@@ -76,6 +78,12 @@ int main(int argc, char** argv) {
     plugin.hDllInstance = GetModuleHandleA(nullptr); // the dialog is linked into this program
     Desktop.Shell_NotifyIconW = &NoTray;
     ps = defPS;
+    TLastUpdate update;
+    update.track = "\xD0\x9A\xD0\xB8\xD0\xBD\xD0\xBE - \xD0\x93\xD1\x80\xD1\x83\xD0\xBF\xD0"
+                   "\xBF\xD0\xB0 \xD0\xBA\xD1\x80\xD0\xBE\xD0\xB2\xD0\xB8"; // Кино - Группа крови
+    update.clients = {{"QIP", "QIP 2005 - 123456", TClientResult::Set},
+                      {"R&Q", "R&Q 654321 nick", TClientResult::NoForm}};
+    PublishUpdate(update);
     HWND dlg = CreateDialogParamW(plugin.hDllInstance, L"#101", nullptr, &ConfigProc, 0);
     if (!dlg) {
         std::fprintf(stderr, "render_dialog: dialog 101 could not be created\n");
