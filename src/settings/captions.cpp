@@ -32,71 +32,53 @@ constexpr char LanguageList[] = "||Russian||English||";
 constexpr char PlayStateList[] = "||[PLAY]||[PAUSE]||[STOP]||";
 constexpr char DelayList[] = "||2||5||10||15||20||30||";
 
-TDlgControlsAr MakeRussianCaptions() {
-    TDlgControlsAr c;
-    c[IDC_Enable] = "Включен";
-    c[IDC_IfStatus] = "Установлен статус = [Подпись статуса]";
-    c[IDC_IfPicture] = "Установлена картинка Music (#12) (только QIP)";
-    c[IDC_IfAny] = "При любом статусе";
-    c[IDC_SetPicture] = "Картинку статуса";
-    c[IDC_SetStatus] = "Подпись статуса";
-    c[IDC_SetLongStatus] = "Дополнительный статус";
-    c[IDC_LongStatus] = StatusList;
-    c[IDC_SaveRestore] = "Сохранять и восстанавливать статус";
-    c[IDC_Picture] = PictureList;
-    c[IDC_Status] = StatusList;
-    c[IDC_SetTray] = "Показывать иконку в \\nтрее (свой статус)";
-    c[IDC_About] = "v1.10 - gen_Lumtra: Winamp в статусе QIP/RnQ";
-    c[IDC_CustomQIP] = "";
-    c[IDC_AllQIP] = "Всех запущенных копий QIP // RnQ";
-    c[IDC_AllQIPNo] = "Только для";
-    c[IDC_Tray] = StatusList;
-    c[IDC_AllowOpen] = "Разрешить принудительное открытие \\nокна статуса (только QIP)";
-    c[IDC_DelayV] = DelayList;
-    c[IDC_DelayT] = "Задержка установки статуса";
-    c[IDC_grQIP] = " Установить для ";
-    c[IDC_grIf] = " Изменять статус когда ";
-    c[IDC_grSet] = " Что менять ";
-    c[IDC_grMain] = " Общие ";
-    c[IDC_Lang] = LanguageList;
-    c[IDC_VirtPlayState] = PlayStateList;
-    c[IDC_Compatible] = "Совместимость с другими ICQ-клиентами";
-    // The literals are the code page's text; the plugin keeps its texts in UTF-8.
-    for (std::string& text : c.items)
-        text = Utf8FromAnsi(text);
-    return c;
-}
+// Every caption and item list in both built-in languages, in id order. The Russian texts are the
+// code page's, as they always were; the English ones are ASCII, the same in any code page.
+struct TCaptionDef {
+    int id;
+    const char* russian;
+    const char* english;
+};
+constexpr TCaptionDef Captions[] = {
+    {IDC_Enable, "Включен", "Enabled"},
+    {IDC_IfStatus, "Установлен статус = [Подпись статуса]", "Status is = [Status caption]"},
+    {IDC_IfPicture, "Установлена картинка Music (#12) (только QIP)",
+     "Picture is Music (#12) (QIP only)"},
+    {IDC_IfAny, "При любом статусе", "With any status"},
+    {IDC_SetPicture, "Картинку статуса", "Status picture"},
+    {IDC_SetStatus, "Подпись статуса", "Status caption"},
+    {IDC_SetLongStatus, "Дополнительный статус", "Long status"},
+    {IDC_LongStatus, StatusList, EnglishStatusList},
+    {IDC_SaveRestore, "Сохранять и восстанавливать статус", "Save and restore status"},
+    {IDC_Picture, PictureList, EnglishPictureList},
+    {IDC_Status, StatusList, EnglishStatusList},
+    {IDC_SetTray, "Показывать иконку в \\nтрее (свой статус)", "Show tray icon \\n(own status)"},
+    {IDC_About, "v1.10 - gen_Lumtra: Winamp в статусе QIP/RnQ",
+     "v1.10 - gen_Lumtra: Winamp in QIP/RnQ status"},
+    {IDC_CustomQIP, "", ""},
+    {IDC_AllQIP, "Всех запущенных копий QIP // RnQ", "All running copies of QIP // RnQ"},
+    {IDC_AllQIPNo, "Только для", "Only for"},
+    {IDC_Tray, StatusList, EnglishStatusList},
+    {IDC_AllowOpen, "Разрешить принудительное открытие \\nокна статуса (только QIP)",
+     "Allow forced opening of \\nthe status window (QIP only)"},
+    {IDC_DelayV, DelayList, DelayList},
+    {IDC_DelayT, "Задержка установки статуса", "Status set delay"},
+    {IDC_grQIP, " Установить для ", " Set for "},
+    {IDC_grIf, " Изменять статус когда ", " Change status when "},
+    {IDC_grSet, " Что менять ", " What to change "},
+    {IDC_grMain, " Общие ", " General "},
+    {IDC_Lang, LanguageList, LanguageList},
+    {IDC_VirtPlayState, PlayStateList, PlayStateList},
+    {IDC_Compatible, "Совместимость с другими ICQ-клиентами",
+     "Compatibility with other ICQ clients"},
+};
+static_assert(std::size(Captions) == DlgControlsCount);
 
-// ASCII only, the same in UTF-8 and in any code page.
-TDlgControlsAr MakeEnglishCaptions() {
+TDlgControlsAr MakeCaptions(bool english) {
     TDlgControlsAr c;
-    c[IDC_Enable] = "Enabled";
-    c[IDC_IfStatus] = "Status is = [Status caption]";
-    c[IDC_IfPicture] = "Picture is Music (#12) (QIP only)";
-    c[IDC_IfAny] = "With any status";
-    c[IDC_SetPicture] = "Status picture";
-    c[IDC_SetStatus] = "Status caption";
-    c[IDC_SetLongStatus] = "Long status";
-    c[IDC_LongStatus] = EnglishStatusList;
-    c[IDC_SaveRestore] = "Save and restore status";
-    c[IDC_Picture] = EnglishPictureList;
-    c[IDC_Status] = EnglishStatusList;
-    c[IDC_SetTray] = "Show tray icon \\n(own status)";
-    c[IDC_About] = "v1.10 - gen_Lumtra: Winamp in QIP/RnQ status";
-    c[IDC_CustomQIP] = "";
-    c[IDC_AllQIP] = "All running copies of QIP // RnQ";
-    c[IDC_AllQIPNo] = "Only for";
-    c[IDC_Tray] = EnglishStatusList;
-    c[IDC_AllowOpen] = "Allow forced opening of \\nthe status window (QIP only)";
-    c[IDC_DelayV] = DelayList;
-    c[IDC_DelayT] = "Status set delay";
-    c[IDC_grQIP] = " Set for ";
-    c[IDC_grIf] = " Change status when ";
-    c[IDC_grSet] = " What to change ";
-    c[IDC_grMain] = " General ";
-    c[IDC_Lang] = LanguageList;
-    c[IDC_VirtPlayState] = PlayStateList;
-    c[IDC_Compatible] = "Compatibility with other ICQ clients";
+    // The plugin keeps its texts in UTF-8.
+    for (const TCaptionDef& d : Captions)
+        c[d.id] = english ? std::string(d.english) : Utf8FromAnsi(d.russian);
     return c;
 }
 } // namespace
@@ -110,12 +92,12 @@ bool IsEnglish(const std::string& language) {
 }
 
 const TDlgControlsAr& DefCaptions() {
-    static const TDlgControlsAr captions = MakeRussianCaptions();
+    static const TDlgControlsAr captions = MakeCaptions(false);
     return captions;
 }
 
 const TDlgControlsAr& DefCaptions(const std::string& language) {
-    static const TDlgControlsAr english = MakeEnglishCaptions();
+    static const TDlgControlsAr english = MakeCaptions(true);
     return IsEnglish(language) ? english : DefCaptions();
 }
 

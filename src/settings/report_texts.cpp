@@ -1,8 +1,7 @@
 #include "settings/report_texts.h"
 
+#include "settings/captions.h"
 #include "support/unicode.h"
-
-#include <cctype>
 
 namespace {
 struct TTextDef {
@@ -58,13 +57,6 @@ TReportTexts Make(bool english) {
     return t;
 }
 
-bool IsEnglishName(const std::string& language) {
-    constexpr char English[] = "english";
-    if (language.size() != sizeof English - 1) return false;
-    for (size_t i = 0; i < language.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(language[i])) != English[i]) return false;
-    return true;
-}
 } // namespace
 
 const char* ReportTextName(TReportText t) {
@@ -74,5 +66,5 @@ const char* ReportTextName(TReportText t) {
 const TReportTexts& DefReportTexts(const std::string& language) {
     static const TReportTexts russian = Make(false);
     static const TReportTexts english = Make(true);
-    return IsEnglishName(language) ? english : russian;
+    return IsEnglish(language) ? english : russian;
 }
