@@ -225,6 +225,8 @@ void SaveDialog(HWND dlg) {
         Dlg2ValueText(dlg, id, ps);
     for (int id = DlgControlsFirst; id <= DlgControlsLast; ++id)
         Dlg2CaptionText(dlg, id, ps);
+    // The texts of the language shown: the tray and the next opening speak it too.
+    ps.ReportC = shownReportTexts;
 }
 
 // The enable rules for the live settings with the states of the clicked group taken from the
@@ -282,6 +284,7 @@ void OnDefault(HWND dlg) {
     const std::string language = ShownLanguage(dlg);
     builtIn.DlgControlsC = DefCaptions(language);
     builtIn.DlgControlsV = DefValues(language);
+    builtIn.ReportC = DefReportTexts(language);
     Load2dialog(dlg, builtIn);
 }
 

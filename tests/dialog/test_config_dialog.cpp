@@ -425,6 +425,7 @@ TEST_F(DialogTest, ChoosingALanguageShowsItsSection) {
                   "Enable.Caption=Enabled\r\ngrMain.Caption=\" General \"\r\n"
                   "SetTray.Caption=Tray icon\\n(own status)\r\n"
                   "Lang.Caption=||Russian||English||German||\r\n"
+                  "LastUpdate.Caption=What happened\r\n"
                   "DelayV.Value=5\r\nEnable.Value=0\r\n");
     const TPS before = ps;
     RunConfigDialog([&](HWND dlg) {
@@ -439,6 +440,9 @@ TEST_F(DialogTest, ChoosingALanguageShowsItsSection) {
         EXPECT_FALSE(IsChecked(dlg, IDC_Enable));
         EXPECT_FALSE(IsEnabledControl(dlg, IDC_DelayV));
         EXPECT_EQ("English", ShownText(dlg, IDC_Lang));
+        // The list's texts too: the section's own, else the built-in English.
+        EXPECT_EQ("What happened", ShownText(dlg, IDC_LastUpdateT));
+        EXPECT_EQ(Items{"No update yet"}, LinesOf(dlg, IDC_LastUpdate));
         EXPECT_EQ(before.DlgControlsV, ps.DlgControlsV); // nothing stored before OK
         EXPECT_EQ(before.DlgControlsC, ps.DlgControlsC);
         Click(dlg, IDOK);
@@ -446,6 +450,8 @@ TEST_F(DialogTest, ChoosingALanguageShowsItsSection) {
     EXPECT_EQ("English", ps.DlgControlsV[IDC_Lang]);
     EXPECT_EQ("Enabled", ps.DlgControlsC[IDC_Enable]);
     EXPECT_EQ("Tray icon\\n(own status)", ps.DlgControlsC[IDC_SetTray]);
+    EXPECT_EQ("What happened", ps.ReportC[rtHeading]);
+    EXPECT_EQ("No update yet", ps.ReportC[rtNoUpdate]);
     const std::string file = ReadFileBytes(ini);
     EXPECT_NE(std::string::npos, file.find("]\r\nLang=English\r\n"));
     EXPECT_NE(std::string::npos, file.find("Lang.Value=English\r\n"));
