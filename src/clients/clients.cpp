@@ -89,11 +89,6 @@ bool IsRnQForm(HWND form) {
     return form && MemoClassName(form) == RnQClient.szStatusClass;
 }
 
-HWND MainWindowOf(HWND form) {
-    TRnQMains mains;
-    return IsRnQForm(form) ? MainWindowOf(form, mains) : GetParent(form);
-}
-
 // The R&Q main windows are searched for once per update.
 HWND MainWindowIn(HWND form, TRnQMains& mains) {
     return IsRnQForm(form) ? MainWindowOf(form, mains) : GetParent(form);
@@ -173,7 +168,8 @@ std::string ClientKindName(const std::string& formClass) {
 }
 
 std::string MainWindowTitle(HWND form) {
-    const HWND main = MainWindowOf(form);
+    TRnQMains mains;
+    const HWND main = MainWindowIn(form, mains);
     char title[1024] = {};
     // Another program's title is read from the system, without asking its window.
     if (main) GetWindowTextA(main, title, sizeof title);
@@ -181,7 +177,8 @@ std::string MainWindowTitle(HWND form) {
 }
 
 std::string MainWindowTitleU8(HWND form) {
-    return TitleU8(MainWindowOf(form));
+    TRnQMains mains;
+    return TitleU8(MainWindowIn(form, mains));
 }
 
 TStatusWindow GetChilds(HWND wind, HWND parent) {
