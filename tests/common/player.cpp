@@ -149,12 +149,12 @@ bool Player::Load(const std::string& dllPath) {
     PatchImport(dll_, "KERNEL32.dll", "LocalFree", &CountingLocalFree, realLocalFree);
     PatchImport(dll_, "SHELL32.dll", "Shell_NotifyIconW", &RecordingNotify, realNotify);
     PatchImport(dll_, "KERNEL32.dll", "OutputDebugStringA", &RecordingDebug, realDebug);
-    if (clockSlowness > 1.0) {
-        stretchBase = GetTickCount();
-        stretchFactor = clockSlowness;
-        DWORD(WINAPI * realTicks)() = nullptr;
-        PatchImport(dll_, "KERNEL32.dll", "GetTickCount", &StretchedTickCount, realTicks);
-    }
+    // Always set, and always patched: a library still loaded since an earlier player (one of its
+    // threads still ending) keeps the earlier patch, and with it whatever stretch was set then.
+    stretchBase = GetTickCount();
+    stretchFactor = std::max(clockSlowness, 1.0);
+    DWORD(WINAPI * realTicks)() = nullptr;
+    PatchImport(dll_, "KERNEL32.dll", "GetTickCount", &StretchedTickCount, realTicks);
     using Get = TwinampGeneralPurposePlugin* (*)();
     auto get = reinterpret_cast<Get>(
         reinterpret_cast<void*>(GetProcAddress(dll_, "winampGetGeneralPurposePlugin")));
